@@ -1,0 +1,110 @@
+#include "formats/field_stream.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace formats {
+namespace {
+
+using platform::_llseek;
+using platform::_lread;
+using platform::_lwrite;
+
+// Bytes from the current position to the end of the file, or -1.
+int64_t BytesLeft(HFILE file) {
+  const int32_t here = _llseek(file, 0, platform::FILE_CURRENT);
+  if (here < 0) return -1;
+  const int32_t end = _llseek(file, 0, platform::FILE_END);
+  if (_llseek(file, here, platform::FILE_BEGIN) != here || end < 0) return -1;
+  return int64_t{end} - here;
+}
+
+}  // namespace
+
+bool WriteInt(HFILE file, int32_t value) {
+  const uint32_t stored = static_cast<uint32_t>(value) ^ kIntMask;
+  uint8_t bytes[4];
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(stored >> (8 * i));
+  return _lwrite(file, bytes, 4) == 4;
+}
+
+bool ReadInt(HFILE file, int32_t& value) {
+  uint8_t bytes[4];
+  std::memset(bytes, kByteMask, sizeof bytes);
+  const int32_t got = _lread(file, bytes, 4);
+  uint32_t stored = 0;
+  for (int i = 0; i < 4; ++i) stored |= uint32_t{bytes[i]} << (8 * i);
+  value = static_cast<int32_t>(stored ^ kIntMask);
+  return got == 4;
+}
+
+bool WriteMagic(HFILE file, int32_t magic) { return WriteInt(file, magic); }
+
+bool ReadMagic(HFILE file, int32_t magic) {
+  int32_t value = 0;
+  return ReadInt(file, value) && value == magic;
+}
+
+bool WriteBytes(HFILE file, const void* bytes, uint32_t count) {
+  if (count == 0) return true;
+  std::unique_ptr<uint8_t[]> masked(new (std::nothrow) uint8_t[count]);
+  if (!masked) return false;
+  const auto* source = static_cast<const uint8_t*>(bytes);
+  for (uint32_t i = 0; i < count; ++i) masked[i] = source[i] ^ kByteMask;
+  return _lwrite(file, masked.get(), count) == static_cast<int32_t>(count);
+}
+
+bool ReadBytes(HFILE file, void* buffer, uint32_t count) {
+  if (count == 0) return true;
+  const int32_t got = _lread(file, buffer, count);
+  auto* bytes = static_cast<uint8_t*>(buffer);
+  for (int32_t i = 0; i < got; ++i) bytes[i] ^= kByteMask;
+  return got == static_cast<int32_t>(count);
+}
+
+bool WriteString(HFILE file, const std::string& text) {
+  if (text.size() > static_cast<size_t>(INT32_MAX)) return false;
+  const auto length = static_cast<int32_t>(text.size());
+  const bool lengthWritten = WriteInt(file, length);
+  if (length == 0) return lengthWritten;
+  return lengthWritten && WriteBytes(file, text.data(), static_cast<uint32_t>(length));
+}
+
+bool ReadString(HFILE file, std::string& text) {
+  int32_t length = 0;
+  const bool lengthRead = ReadInt(file, length);
+  if (length == 0) {
+    text.clear();
+    return lengthRead;
+  }
+  // A damaged length must not make us allocate more than the file could hold.
+  if (!lengthRead || length < 0 || length > BytesLeft(file)) {
+    text.clear();
+    return false;
+  }
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[size_t(length) + 1]());
+  if (!buffer) return false;
+  const bool bytesRead = ReadBytes(file, buffer.get(), static_cast<uint32_t>(length));
+  text.assign(buffer.get());  // stops at the first zero byte
+  return bytesRead;
+}
+
+bool CFieldStream::TransferRaw(void* buffer, uint32_t count) {
+  const int32_t moved = IsWriting() ? _lwrite(m_hFile, buffer, count) : _lread(m_hFile, buffer, count);
+  return moved == static_cast<int32_t>(count);
+}
+
+bool CFieldStream::TransferInt(int32_t& value) {
+  return IsWriting() ? WriteInt(m_hFile, value) : ReadInt(m_hFile, value);
+}
+
+bool CFieldStream::TransferMagic(int32_t magic) {
+  return IsWriting() ? WriteMagic(m_hFile, magic) : ReadMagic(m_hFile, magic);
+}
+
+bool CFieldStream::TransferString(std::string& text) {
+  return IsWriting() ? WriteString(m_hFile, text) : ReadString(m_hFile, text);
+}
+
+}  // namespace formats

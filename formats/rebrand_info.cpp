@@ -1,0 +1,52 @@
+#include "formats/rebrand_info.h"
+
+#include <memory>
+
+#include "platform/file_io.h"
+#include "platform/module_path.h"
+
+namespace formats {
+
+using namespace platform;
+
+CRebrandInfo::CRebrandInfo(const std::string& executablePath) { Load(executablePath); }
+
+void CRebrandInfo::Load(const std::string& executablePath) {
+  m_strError.clear();
+  const HFILE file = _lopen(executablePath, OF_SHARED_READ);
+  if (file == HFILE_ERROR) {
+    m_strError = "Can't open " + executablePath;
+    return;
+  }
+  CFieldStream stream(CFieldStream::kRead, file);
+  const int32_t length = _llseek(file, 0, FILE_END);
+  bool ok = length >= CInfoTrailer::kSize &&
+            _llseek(file, length - CInfoTrailer::kSize, FILE_BEGIN) >= 0 &&
+            m_trailer.Transfer(stream);
+  ok = ok && _llseek(file, m_trailer.m_nInfoOffset, FILE_BEGIN) >= 0 && m_info.Transfer(stream);
+  if (!ok) m_strError = kErrorReadingRebrander;
+  _lclose(file);
+}
+
+std::string CRebrandInfo::GetModuleFolder() const {
+  std::string path = GetModuleFileNameA();
+  const auto slash = path.find_last_of('/');
+  if (slash != std::string::npos) path.erase(slash + 1);
+  return path;
+}
+
+namespace {
+std::unique_ptr<CRebrandInfo>& Instance() {
+  static std::unique_ptr<CRebrandInfo> info;
+  return info;
+}
+}  // namespace
+
+CRebrandInfo& GetRebrandInfo() {
+  if (!Instance()) Instance() = std::make_unique<CRebrandInfo>(GetModuleFileNameA());
+  return *Instance();
+}
+
+void ResetRebrandInfoForTesting() { Instance().reset(); }
+
+}  // namespace formats

@@ -1,0 +1,46 @@
+// The process-wide rebranding information, loaded once from the rebrander's own
+// executable at first use and kept, read-only, until the process ends.
+#pragma once
+
+#include <string>
+
+#include "formats/info_records.h"
+
+namespace formats {
+
+inline constexpr char kErrorReadingRebrander[] =
+    "Error reading rebranding program.\n\nThis application may be corrupt. If you downloaded it "
+    "from the Internet, please download it again.";
+
+class CRebrandInfo {
+ public:
+  // Loads from the given executable; never shows anything.
+  explicit CRebrandInfo(const std::string& executablePath);
+  virtual ~CRebrandInfo() = default;
+
+  bool HasError() const { return !m_strError.empty(); }
+  std::string GetError() const { return m_strError; }
+  const CInfoBlock& Info() const { return m_info; }
+  const CInfoTrailer& Trailer() const { return m_trailer; }
+
+  // Folder of the running rebrander, with its trailing separator.
+  std::string GetModuleFolder() const;
+  std::string GetEBookFileName() const { return m_info.m_strEBookFile; }
+  std::string GetEBookPath() const { return GetModuleFolder() + GetEBookFileName(); }
+
+ private:
+  void Load(const std::string& executablePath);
+
+  std::string m_strError;
+  CInfoBlock m_info;
+  CInfoTrailer m_trailer;
+};
+
+// The one information object of the process, loaded from the running executable
+// on the first call.
+CRebrandInfo& GetRebrandInfo();
+
+// Forgets the loaded object so that the next call loads again; for tests only.
+void ResetRebrandInfoForTesting();
+
+}  // namespace formats

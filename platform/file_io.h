@@ -1,0 +1,39 @@
+// File services with the contracts of the classic handle-based file API:
+// open by path in one of two modes, seek, read, write, close. Positions are
+// signed 32-bit; a seek whose result would not fit fails and leaves the
+// position where it was.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+using HFILE = int;
+inline constexpr HFILE HFILE_ERROR = -1;
+
+// Read only, shared with every other opener. Fails on a missing or non-regular
+// file and while another process holds the file in OF_EXCLUSIVE_READWRITE.
+inline constexpr int OF_SHARED_READ = 64;
+// Read and write, exclusive. Fails while any other process has the file open,
+// mapped or running, and on a read-only file; keeps others out while held.
+inline constexpr int OF_EXCLUSIVE_READWRITE = 18;
+
+inline constexpr int FILE_BEGIN = 0;
+inline constexpr int FILE_CURRENT = 1;
+inline constexpr int FILE_END = 2;
+
+HFILE _lopen(const std::string& path, int mode);
+// Returns the new absolute position, or HFILE_ERROR.
+int32_t _llseek(HFILE file, int32_t offset, int origin);
+// Return the number of bytes moved (short only at end of file or on error),
+// or HFILE_ERROR when nothing could be moved.
+int32_t _lread(HFILE file, void* buffer, uint32_t count);
+int32_t _lwrite(HFILE file, const void* buffer, uint32_t count);
+HFILE _lclose(HFILE file);
+
+// Creates or truncates a file for reading and writing; for the tools that
+// build executables, never used on the E-Book.
+HFILE _lcreat(const std::string& path, unsigned permissions = 0644);
+
+}  // namespace platform

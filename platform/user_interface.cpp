@@ -1,0 +1,53 @@
+#include "platform/user_interface.h"
+
+#include <iostream>
+#include <optional>
+#include <utility>
+
+#include "platform/module_path.h"
+
+namespace platform {
+namespace {
+IUserInterface*& Current() {
+  static IUserInterface* ui = nullptr;
+  return ui;
+}
+
+std::optional<std::string>& AppName() {
+  static std::optional<std::string> name;
+  return name;
+}
+
+std::string FileTitle(const std::string& path) {
+  std::string name = path.substr(path.find_last_of('/') + 1);
+  const auto dot = name.find_last_of('.');
+  if (dot != std::string::npos && dot > 0) name.erase(dot);
+  return name;
+}
+}  // namespace
+
+void SetUserInterface(IUserInterface* ui) { Current() = ui; }
+
+std::string GetApplicationName() {
+  return AppName() ? *AppName() : FileTitle(GetModuleFileNameA());
+}
+
+void SetApplicationName(std::string name) { AppName() = std::move(name); }
+
+void AfxMessageBox(const std::string& text, MessageIcon icon) {
+  if (Current()) {
+    Current()->ShowMessage(GetApplicationName(), text, icon);
+  } else {
+    std::cerr << GetApplicationName() << ": " << text << '\n';
+  }
+}
+
+CWaitCursor::CWaitCursor() {
+  if (Current()) Current()->SetWaitCursor(true);
+}
+
+CWaitCursor::~CWaitCursor() {
+  if (Current()) Current()->SetWaitCursor(false);
+}
+
+}  // namespace platform

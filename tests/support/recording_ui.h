@@ -1,0 +1,32 @@
+// A user interface that records every message and wait-cursor change instead
+// of showing them; installed for its lifetime.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/user_interface.h"
+
+namespace testing_support {
+
+struct ShownMessage {
+  std::string caption;
+  std::string text;
+  platform::MessageIcon icon;
+};
+
+class RecordingUserInterface : public platform::IUserInterface {
+ public:
+  RecordingUserInterface();
+  ~RecordingUserInterface() override;
+
+  void ShowMessage(const std::string& caption, const std::string& text,
+                   platform::MessageIcon icon) override;
+  void SetWaitCursor(bool on) override;
+
+  std::vector<ShownMessage> messages;
+  // Every change of the wait cursor, in order.
+  std::vector<bool> waitCursor;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,93 @@
+#include "tools/mkrebrander/stamp.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/file_io.h"
+
+namespace stamping {
+
+using namespace platform;
+using formats::CFieldStream;
+using formats::CInfoBlock;
+using formats::CInfoTrailer;
+
+namespace {
+
+// Closes the handle when the scope ends.
+struct ScopedFile {
+  explicit ScopedFile(HFILE h) : file(h) {}
+  ~ScopedFile() {
+    if (file != HFILE_ERROR) _lclose(file);
+  }
+  HFILE file;
+};
+
+bool CopyBytes(HFILE from, HFILE to, int64_t count) {
+  std::vector<char> buffer(1 << 16);
+  while (count > 0) {
+    const auto chunk = static_cast<uint32_t>(std::min<int64_t>(count, buffer.size()));
+    if (_lread(from, buffer.data(), chunk) != static_cast<int32_t>(chunk)) return false;
+    if (_lwrite(to, buffer.data(), chunk) != static_cast<int32_t>(chunk)) return false;
+    count -= chunk;
+  }
+  return true;
+}
+
+}  // namespace
+
+int64_t ProgramLength(const std::string& path) {
+  ScopedFile in(_lopen(path, OF_SHARED_READ));
+  if (in.file == HFILE_ERROR) return -1;
+  const int32_t length = _llseek(in.file, 0, FILE_END);
+  if (length < 0) return -1;
+  CFieldStream stream(CFieldStream::kRead, in.file);
+  CInfoTrailer trailer;
+  CInfoBlock block;
+  const int32_t trailerAt = length - CInfoTrailer::kSize;
+  const bool stamped = trailerAt >= 0 && _llseek(in.file, trailerAt, FILE_BEGIN) == trailerAt &&
+                       trailer.Transfer(stream) && trailer.m_nInfoOffset >= 0 &&
+                       _llseek(in.file, trailer.m_nInfoOffset, FILE_BEGIN) >= 0 &&
+                       block.Transfer(stream) &&
+                       _llseek(in.file, 0, FILE_CURRENT) == trailerAt;
+  return stamped ? trailer.m_nInfoOffset : length;
+}
+
+bool StampRebrander(const std::string& input, const std::string& output,
+                    const CInfoBlock& info, int32_t version, std::string& error) {
+  const int64_t programLength = ProgramLength(input);
+  struct stat st;
+  if (programLength < 0 || stat(input.c_str(), &st) != 0) {
+    error = "cannot read " + input;
+    return false;
+  }
+  const std::string temporary = output + ".partial";
+  bool ok = false;
+  {
+    ScopedFile in(_lopen(input, OF_SHARED_READ));
+    ScopedFile out(_lcreat(temporary, st.st_mode & 07777));
+    if (out.file == HFILE_ERROR) {
+      error = "cannot write " + output;
+      return false;
+    }
+    CFieldStream stream(CFieldStream::kWrite, out.file);
+    CInfoBlock block = info;
+    CInfoTrailer trailer;
+    trailer.m_nVersion = version;
+    trailer.m_nInfoOffset = static_cast<int32_t>(programLength);
+    ok = in.file != HFILE_ERROR && CopyBytes(in.file, out.file, programLength) &&
+         block.Transfer(stream) && trailer.Transfer(stream) && fsync(out.file) == 0;
+  }
+  if (ok) ok = chmod(temporary.c_str(), st.st_mode & 07777) == 0;
+  if (ok) ok = std::rename(temporary.c_str(), output.c_str()) == 0;
+  if (!ok) {
+    std::remove(temporary.c_str());
+    error = "cannot write " + output;
+  }
+  return ok;
+}
+
+}  // namespace stamping
