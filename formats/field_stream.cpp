@@ -39,7 +39,9 @@ bool ReadInt(HFILE file, int32_t& value) {
   return got == 4;
 }
 
-bool WriteMagic(HFILE file, int32_t magic) { return WriteInt(file, magic); }
+bool WriteMagic(HFILE file, int32_t magic) {
+  return WriteInt(file, magic);
+}
 
 bool ReadMagic(HFILE file, int32_t magic) {
   int32_t value = 0;
@@ -91,7 +93,8 @@ bool ReadString(HFILE file, std::string& text) {
 }
 
 bool CFieldStream::TransferRaw(void* buffer, uint32_t count) {
-  const int32_t moved = IsWriting() ? _lwrite(m_hFile, buffer, count) : _lread(m_hFile, buffer, count);
+  const int32_t moved =
+      IsWriting() ? _lwrite(m_hFile, buffer, count) : _lread(m_hFile, buffer, count);
   return moved == static_cast<int32_t>(count);
 }
 

@@ -17,7 +17,9 @@ inline constexpr uint8_t kByteMask = 0x93;
 inline constexpr uint32_t kIntMask = 0x93939393u;
 
 // Markers are written as signed 32-bit integers.
-constexpr int32_t Marker(uint32_t value) { return static_cast<int32_t>(value); }
+constexpr int32_t Marker(uint32_t value) {
+  return static_cast<int32_t>(value);
+}
 
 bool WriteInt(HFILE file, int32_t value);
 bool ReadInt(HFILE file, int32_t& value);

@@ -9,7 +9,9 @@ namespace formats {
 
 using namespace platform;
 
-CRebrandInfo::CRebrandInfo(const std::string& executablePath) { Load(executablePath); }
+CRebrandInfo::CRebrandInfo(const std::string& executablePath) {
+  Load(executablePath);
+}
 
 void CRebrandInfo::Load(const std::string& executablePath) {
   m_strError.clear();
@@ -47,6 +49,8 @@ CRebrandInfo& GetRebrandInfo() {
   return *Instance();
 }
 
-void ResetRebrandInfoForTesting() { Instance().reset(); }
+void ResetRebrandInfoForTesting() {
+  Instance().reset();
+}
 
 }  // namespace formats

@@ -10,8 +10,12 @@ IoFaultHook& Hook() {
 }
 }  // namespace
 
-void SetIoFaultHook(IoFaultHook hook) { Hook() = std::move(hook); }
+void SetIoFaultHook(IoFaultHook hook) {
+  Hook() = std::move(hook);
+}
 
-bool IoAllowed(IoOperation operation) { return !Hook() || Hook()(operation); }
+bool IoAllowed(IoOperation operation) {
+  return !Hook() || Hook()(operation);
+}
 
 }  // namespace platform

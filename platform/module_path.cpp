@@ -24,6 +24,8 @@ std::string GetModuleFileNameA() {
   }
 }
 
-void OverrideModuleFileName(std::optional<std::string> path) { Override() = std::move(path); }
+void OverrideModuleFileName(std::optional<std::string> path) {
+  Override() = std::move(path);
+}
 
 }  // namespace platform

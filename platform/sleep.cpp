@@ -20,6 +20,8 @@ void Sleep(uint32_t milliseconds) {
   }
 }
 
-void SetSleeper(Sleeper sleeper) { Current() = std::move(sleeper); }
+void SetSleeper(Sleeper sleeper) {
+  Current() = std::move(sleeper);
+}
 
 }  // namespace platform

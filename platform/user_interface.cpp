@@ -26,13 +26,21 @@ std::string FileTitle(const std::string& path) {
 }
 }  // namespace
 
-void SetUserInterface(IUserInterface* ui) { Current() = ui; }
+void SetUserInterface(IUserInterface* ui) {
+  Current() = ui;
+}
 
 std::string GetApplicationName() {
   return AppName() ? *AppName() : FileTitle(GetModuleFileNameA());
 }
 
-void SetApplicationName(std::string name) { AppName() = std::move(name); }
+void SetApplicationName(std::string name) {
+  AppName() = std::move(name);
+}
+
+void ResetApplicationNameForTesting() {
+  AppName().reset();
+}
 
 void AfxMessageBox(const std::string& text, MessageIcon icon) {
   if (Current()) {

@@ -25,6 +25,8 @@ void SetUserInterface(IUserInterface* ui);
 // without its extension.
 std::string GetApplicationName();
 void SetApplicationName(std::string name);
+// Back to the executable's name; for tests.
+void ResetApplicationNameForTesting();
 
 void AfxMessageBox(const std::string& text, MessageIcon icon = MessageIcon::Exclamation);
 

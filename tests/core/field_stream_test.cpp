@@ -47,7 +47,8 @@ TEST_F(FieldStreamTest, StoredFormsMatchHandComputedBytes) {
   ASSERT_TRUE(stream.TransferRaw(raw, 2));
   _lclose(file);
   file = HFILE_ERROR;
-  // 1 ^ 0x93939393 little-endian; -1 gives the inverted mask; "AB" is length 2 then 'A'^0x93, 'B'^0x93.
+  // 1 ^ 0x93939393 little-endian; -1 gives the inverted mask; "AB" is length 2 then 'A'^0x93,
+  // 'B'^0x93.
   const std::string expected(
       "\x92\x93\x93\x93"
       "\x6c\x6c\x6c\x6c"

@@ -47,7 +47,11 @@ class RebrandInfoTest : public ::testing::Test {
   TempDir dir;
   std::string program = dir.File("bare");
   std::string stamped = dir.File("stamped");
-  void SetUp() override { WriteFileBytes(program, "\x7f" "ELF pretend program bytes"); }
+  void SetUp() override {
+    WriteFileBytes(program,
+                   "\x7f"
+                   "ELF pretend program bytes");
+  }
 };
 
 TEST_F(RebrandInfoTest, StampedFileLoadsEveryField) {

@@ -32,11 +32,11 @@ bool ParseInt32(const std::string& text, int32_t& value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::map<std::string, bool> known = {
-      {"--program", true},        {"--output", true},       {"--ebook-file", true},
-      {"--ebook-id", true},       {"--version", true},      {"--title", true},
-      {"--status-before", false}, {"--status-after", false}, {"--text3", false},
-      {"--allow-repeat", false}};
+  const std::map<std::string, bool> known = {{"--program", true},        {"--output", true},
+                                             {"--ebook-file", true},     {"--ebook-id", true},
+                                             {"--version", true},        {"--title", true},
+                                             {"--status-before", false}, {"--status-after", false},
+                                             {"--text3", false},         {"--allow-repeat", false}};
   std::map<std::string, std::string> args;
   for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];

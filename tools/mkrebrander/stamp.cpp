@@ -51,13 +51,12 @@ int64_t ProgramLength(const std::string& path) {
   const bool stamped = trailerAt >= 0 && _llseek(in.file, trailerAt, FILE_BEGIN) == trailerAt &&
                        trailer.Transfer(stream) && trailer.m_nInfoOffset >= 0 &&
                        _llseek(in.file, trailer.m_nInfoOffset, FILE_BEGIN) >= 0 &&
-                       block.Transfer(stream) &&
-                       _llseek(in.file, 0, FILE_CURRENT) == trailerAt;
+                       block.Transfer(stream) && _llseek(in.file, 0, FILE_CURRENT) == trailerAt;
   return stamped ? trailer.m_nInfoOffset : length;
 }
 
-bool StampRebrander(const std::string& input, const std::string& output,
-                    const CInfoBlock& info, int32_t version, std::string& error) {
+bool StampRebrander(const std::string& input, const std::string& output, const CInfoBlock& info,
+                    int32_t version, std::string& error) {
   const int64_t programLength = ProgramLength(input);
   struct stat st;
   if (programLength < 0 || stat(input.c_str(), &st) != 0) {

@@ -1,0 +1,34 @@
+// A rebrander stamped into a scratch folder and standing in for the running
+// program, with every message recorded instead of shown.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "formats/info_records.h"
+#include "tests/support/recording_ui.h"
+#include "tests/support/temp_dir.h"
+
+namespace testing_support {
+
+formats::CInfoBlock SampleInfo();
+
+class StampedRebranderTest : public ::testing::Test {
+ protected:
+  StampedRebranderTest();
+  ~StampedRebranderTest() override;
+
+  // Stamps the stand-in rebrander with `info` and makes it the running program.
+  void Stamp(const formats::CInfoBlock& info, int32_t version = 1);
+
+  TempDir dir;
+  std::string rebranderPath = dir.File("rebrander.bin");
+  RecordingUserInterface recorder;
+};
+
+// Runs `action` from the event loop once the current modal loop is running.
+void WhenModal(std::function<void()> action);
+
+}  // namespace testing_support

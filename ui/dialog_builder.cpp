@@ -1,0 +1,75 @@
+#include "ui/dialog_builder.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "ui/dialog_units.h"
+
+namespace ui {
+namespace {
+
+using res::ControlKind;
+using res::ControlTemplate;
+
+QWidget* MakeStatic(const ControlTemplate& control, QWidget* parent) {
+  auto* label = new QLabel(QString::fromStdString(control.text), parent);
+  // Texts come from the executables: never markup, and '&' is never a mnemonic.
+  label->setTextFormat(Qt::PlainText);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setWordWrap((control.style & res::kWordWrap) != 0);
+  return label;
+}
+
+QWidget* MakeButton(const ControlTemplate& control, QWidget* parent) {
+  auto* button = new QPushButton(QString::fromStdString(control.text), parent);
+  button->setDefault(false);
+  return button;
+}
+
+QWidget* MakeEdit(const ControlTemplate& control, QWidget* parent) {
+  if (!(control.style & res::kMultiLine)) return new QLineEdit(parent);
+  auto* edit = new QPlainTextEdit(parent);
+  edit->setTabChangesFocus(true);
+  if (control.style & res::kScrollBars) {
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  }
+  return edit;
+}
+
+QWidget* MakeControl(const ControlTemplate& control, QWidget* parent) {
+  switch (control.kind) {
+    case ControlKind::Static:
+      return MakeStatic(control, parent);
+    case ControlKind::PushButton:
+      return MakeButton(control, parent);
+    case ControlKind::Edit:
+      return MakeEdit(control, parent);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void BuildDialog(QWidget* window, const res::DialogTemplate& dialog) {
+  window->setWindowTitle(QString::fromStdString(dialog.caption));
+  const QFont font = window->font();
+  QWidget* previousTabStop = nullptr;
+  for (const ControlTemplate& control : dialog.controls) {
+    QWidget* widget = MakeControl(control, window);
+    widget->setObjectName(QString::number(control.id));
+    widget->setGeometry(MapDialogRect(font, control.x, control.y, control.width, control.height));
+    if (!(control.style & res::kTabStop)) {
+      widget->setFocusPolicy(Qt::NoFocus);
+    } else {
+      if (previousTabStop) QWidget::setTabOrder(previousTabStop, widget);
+      previousTabStop = widget;
+    }
+  }
+  window->setFixedSize(MapDialogRect(font, 0, 0, dialog.width, dialog.height).size());
+}
+
+}  // namespace ui
