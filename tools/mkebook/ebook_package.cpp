@@ -1,0 +1,169 @@
+#include "tools/mkebook/ebook_package.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "platform/file_io.h"
+
+namespace packing {
+
+using namespace platform;
+using formats::CEBookTrailer;
+using formats::CFieldStream;
+
+namespace {
+
+// Closes the handle when the scope ends.
+struct ScopedFile {
+  explicit ScopedFile(HFILE h) : file(h) {}
+  ~ScopedFile() {
+    if (file != HFILE_ERROR) _lclose(file);
+  }
+  ScopedFile(const ScopedFile&) = delete;
+  ScopedFile& operator=(const ScopedFile&) = delete;
+  HFILE file;
+};
+
+bool CopyBytes(HFILE from, HFILE to, int32_t count) {
+  std::vector<char> buffer(1 << 16);
+  while (count > 0) {
+    const auto chunk = static_cast<uint32_t>(std::min<int32_t>(count, buffer.size()));
+    if (_lread(from, buffer.data(), chunk) != static_cast<int32_t>(chunk)) return false;
+    if (_lwrite(to, buffer.data(), chunk) != static_cast<int32_t>(chunk)) return false;
+    count -= static_cast<int32_t>(chunk);
+  }
+  return true;
+}
+
+std::string SystemError() {
+  return std::strerror(errno);
+}
+
+// Writes the program part, the table and the trailer to an open, empty file.
+bool WritePackage(HFILE in, int32_t programLength, const EBookPackage& package, HFILE out,
+                  std::string& error) {
+  if (_llseek(in, 0, FILE_BEGIN) != 0 || !CopyBytes(in, out, programLength)) {
+    error = "copying the program failed";
+    return false;
+  }
+  if (!package.table.Write(out)) {
+    error = "writing the variable table failed";
+    return false;
+  }
+  // Every position of the package must stay addressable by 32-bit offsets.
+  const int32_t tableEnd = _llseek(out, 0, FILE_CURRENT);
+  if (tableEnd < 0 || tableEnd > std::numeric_limits<int32_t>::max() - CEBookTrailer::kSize) {
+    error = "the packed E-Book would reach 2 GiB";
+    return false;
+  }
+  CEBookTrailer trailer = package.trailer;
+  trailer.m_nTableOffset = programLength;
+  CFieldStream stream(CFieldStream::kWrite, out);
+  if (!trailer.Transfer(stream)) {
+    error = "writing the trailer failed";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+PackageStatus ReadPackage(HFILE file, EBookPackage& package, int32_t* tableEnd) {
+  const int32_t length = _llseek(file, 0, FILE_END);
+  const int32_t trailerAt = length - CEBookTrailer::kSize;
+  if (length < 0 || trailerAt < 0 || _llseek(file, trailerAt, FILE_BEGIN) != trailerAt) {
+    return PackageStatus::kNoTrailer;
+  }
+  CFieldStream stream(CFieldStream::kRead, file);
+  if (!package.trailer.Transfer(stream)) return PackageStatus::kNoTrailer;
+
+  const int32_t offset = package.trailer.m_nTableOffset;
+  if (offset < 0 || offset > trailerAt || _llseek(file, offset, FILE_BEGIN) != offset ||
+      !package.table.Read(file)) {
+    return PackageStatus::kBadTable;
+  }
+  // A table that runs into the trailer was read partly from the trailer's bytes.
+  const int32_t end = _llseek(file, 0, FILE_CURRENT);
+  if (end < 0 || end > trailerAt) return PackageStatus::kBadTable;
+  if (tableEnd) *tableEnd = end;
+  return PackageStatus::kOk;
+}
+
+bool LoadPackage(const std::string& path, EBookPackage& package, std::string& error) {
+  ScopedFile in(_lopen(path, OF_SHARED_READ));
+  if (in.file == HFILE_ERROR) {
+    error = "cannot open " + path;
+    return false;
+  }
+  switch (ReadPackage(in.file, package)) {
+    case PackageStatus::kOk:
+      return true;
+    case PackageStatus::kNoTrailer:
+      error = path + " does not end with an E-Book trailer";
+      return false;
+    case PackageStatus::kBadTable:
+      error = path + ": the variable table at offset " +
+              std::to_string(package.trailer.m_nTableOffset) + " cannot be read";
+      return false;
+  }
+  return false;
+}
+
+bool PackEBook(const std::string& program, const EBookPackage& package, const std::string& output,
+               std::string& error) {
+  ScopedFile in(_lopen(program, OF_SHARED_READ));
+  struct stat st;
+  if (in.file == HFILE_ERROR || fstat(in.file, &st) != 0) {
+    error = "cannot open " + program;
+    return false;
+  }
+  if (st.st_size > std::numeric_limits<int32_t>::max()) {
+    error = program + " is 2 GiB or larger";
+    return false;
+  }
+  // Repacking an E-Book replaces its table instead of stacking a second one.
+  EBookPackage existing;
+  int32_t programLength = static_cast<int32_t>(st.st_size);
+  switch (ReadPackage(in.file, existing)) {
+    case PackageStatus::kOk:
+      programLength = existing.trailer.m_nTableOffset;
+      break;
+    case PackageStatus::kNoTrailer:
+      break;
+    case PackageStatus::kBadTable:
+      error = program + " ends with an E-Book trailer but its variable table cannot be read";
+      return false;
+  }
+
+  std::string temporary = output + ".XXXXXX";
+  const int out = mkstemp(temporary.data());
+  if (out < 0) {
+    error = "cannot create " + output + ": " + SystemError();
+    return false;
+  }
+  bool ok = WritePackage(in.file, programLength, package, out, error);
+  if (!ok) error = output + ": " + error;
+  if (ok && (fchmod(out, st.st_mode & 07777) != 0 || fsync(out) != 0)) {
+    error = "cannot write " + output + ": " + SystemError();
+    ok = false;
+  }
+  if (_lclose(out) != 0 && ok) {
+    error = "cannot write " + output;
+    ok = false;
+  }
+  if (ok && std::rename(temporary.c_str(), output.c_str()) != 0) {
+    error = "cannot replace " + output + ": " + SystemError();
+    ok = false;
+  }
+  if (!ok) std::remove(temporary.c_str());
+  return ok;
+}
+
+}  // namespace packing
