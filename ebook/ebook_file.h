@@ -17,6 +17,26 @@ class CEBookFile {
 
   const std::string& GetPath() const { return m_strPath; }
 
+  // True when the file opens for shared reading. Shows nothing.
+  bool Exists() const;
+  // Reads the trailer; on success sets the identity text and version, on
+  // failure leaves both alone. Shows nothing.
+  bool ReadIdentity(std::string& id, int32_t& version) const;
+
+  // The E-Book exists, its trailer reads, and it is the one this rebrander
+  // was made for. Tells the user the first thing that is wrong.
+  bool Validate() const;
+  // No other process holds the E-Book: up to five exclusive opens, a second
+  // apart, under the wait cursor. Tells the user when all of them fail.
+  bool ProbeNotInUse() const;
+
+  // Reads the variable table the trailer points at. Tells the user on failure;
+  // the table is then not to be used.
+  bool LoadTable(formats::CVariableTable& table) const;
+  // Writes the table in place and the trailer behind it. A failed store puts
+  // the file back as it was and tells the user.
+  bool StoreTable(const formats::CVariableTable& table) const;
+
  private:
   std::string m_strPath;
 };

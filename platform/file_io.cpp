@@ -27,7 +27,9 @@ bool IsDecimal(const char* text) {
   return true;
 }
 
-bool SameFile(const struct stat& a, dev_t dev, ino_t ino) { return a.st_dev == dev && a.st_ino == ino; }
+bool SameFile(const struct stat& a, dev_t dev, ino_t ino) {
+  return a.st_dev == dev && a.st_ino == ino;
+}
 
 bool HoldsDescriptorTo(const std::string& procDir, dev_t dev, ino_t ino) {
   const std::string fdDir = procDir + "/fd";
@@ -95,10 +97,15 @@ HFILE Fail(int fd) {
 HFILE _lopen(const std::string& path, int mode) {
   const bool exclusive = mode == OF_EXCLUSIVE_READWRITE;
   if (!exclusive && mode != OF_SHARED_READ) return HFILE_ERROR;
-  const int fd = open(path.c_str(), (exclusive ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY);
+  // Non-blocking so that a FIFO or device under the name cannot hang the open;
+  // regular files are unaffected, and anything else is refused below.
+  const int fd =
+      open(path.c_str(), (exclusive ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return HFILE_ERROR;
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return Fail(fd);
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return Fail(fd);
   if (flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) return Fail(fd);
   if (exclusive && (!HasWritePermission(st) || OpenedByAnotherProcess(st.st_dev, st.st_ino))) {
     return Fail(fd);
@@ -151,7 +158,18 @@ int32_t _lwrite(HFILE file, const void* buffer, uint32_t count) {
   return static_cast<int32_t>(total);
 }
 
-HFILE _lclose(HFILE file) { return close(file) == 0 ? 0 : HFILE_ERROR; }
+bool SetFileLength(HFILE file, int32_t length) {
+  if (length < 0 || !IoAllowed(IoOperation::Truncate)) return false;
+  int result;
+  do {
+    result = ftruncate(file, length);
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
+}
+
+HFILE _lclose(HFILE file) {
+  return close(file) == 0 ? 0 : HFILE_ERROR;
+}
 
 HFILE _lcreat(const std::string& path, unsigned permissions) {
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, permissions);

@@ -32,6 +32,11 @@ int32_t _lread(HFILE file, void* buffer, uint32_t count);
 int32_t _lwrite(HFILE file, const void* buffer, uint32_t count);
 HFILE _lclose(HFILE file);
 
+// Cuts or extends an open file to the given length; the position stays.
+// Returns false, changing nothing, when the length is negative or the
+// truncation is refused.
+bool SetFileLength(HFILE file, int32_t length);
+
 // Creates or truncates a file for reading and writing; for the tools that
 // build executables, never used on the E-Book.
 HFILE _lcreat(const std::string& path, unsigned permissions = 0644);

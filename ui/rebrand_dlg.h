@@ -7,6 +7,10 @@
 class QLabel;
 class QPushButton;
 
+namespace formats {
+class CVariableTable;
+}
+
 namespace ui {
 
 class CRebrandDlg : public QDialog {
@@ -22,6 +26,13 @@ class CRebrandDlg : public QDialog {
   bool OnInitDialog();
   // Title and status text, read afresh from the rebranding information.
   void RefreshStatus();
+
+  // Checks the E-Book and starts it.
+  void OnViewEBook();
+  // Checks the E-Book, loads its table, runs the wizard and stores the result.
+  void OnCustomize();
+  // True only when the wizard was finished and the table stored.
+  bool CustomizeTable(formats::CVariableTable& table);
 
   // Exit, Escape and the close box end the dialog with IDCANCEL.
   void reject() override;

@@ -145,4 +145,14 @@ TEST(QtUserInterfaceTest, MessageBoxShowsPlainTextWithCaptionIconAndOkOnly) {
   }
 }
 
+TEST(QtUserInterfaceTest, WaitCursorShowsUntilTurnedOff) {
+  ui::CQtUserInterface userInterface;
+  ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+  userInterface.SetWaitCursor(true);
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  userInterface.SetWaitCursor(false);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 }  // namespace

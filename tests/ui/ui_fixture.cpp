@@ -39,14 +39,24 @@ void StampedRebranderTest::Stamp(const formats::CInfoBlock& info, int32_t versio
       << error;
 }
 
-void WhenModal(std::function<void()> action) {
-  QTimer::singleShot(0, qApp, [action = std::move(action)] {
+namespace {
+void RunWhenModal(std::function<void()> action, std::shared_ptr<bool> pending) {
+  QTimer::singleShot(0, qApp, [action = std::move(action), pending] {
+    if (!*pending) return;
     if (!QApplication::activeModalWidget()) {
-      WhenModal(action);
+      RunWhenModal(action, pending);
       return;
     }
+    *pending = false;
     action();
   });
+}
+}  // namespace
+
+std::shared_ptr<bool> WhenModal(std::function<void()> action) {
+  auto pending = std::make_shared<bool>(true);
+  RunWhenModal(std::move(action), pending);
+  return pending;
 }
 
 }  // namespace testing_support

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "formats/info_records.h"
@@ -28,7 +29,8 @@ class StampedRebranderTest : public ::testing::Test {
   RecordingUserInterface recorder;
 };
 
-// Runs `action` from the event loop once the current modal loop is running.
-void WhenModal(std::function<void()> action);
+// Runs `action` from the event loop once a modal window is up. The returned
+// flag, set to false, withdraws the action if it has not run yet.
+std::shared_ptr<bool> WhenModal(std::function<void()> action);
 
 }  // namespace testing_support

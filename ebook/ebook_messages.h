@@ -1,0 +1,40 @@
+// What the E-Book operations tell the user.
+#pragma once
+
+namespace ebook {
+
+// Validate: "The E-Book, " + file name + one of the suffixes.
+inline constexpr char kEBookPrefix[] = "The E-Book, ";
+inline constexpr char kNotFoundSuffix[] =
+    ",  could not be found.\n\nPlease ensure that the E-Book is placed in the ";
+// Follows the rebrander's folder in the "could not be found" text.
+inline constexpr char kNotFoundFolderEnd[] = " folder.";
+inline constexpr char kCorruptSuffix[] =
+    ",  appears to be corrupt or possibly designed for a different version of this Rebrander "
+    "program.\n\nPlease ensure that the E-Book and this program are versions created at the same "
+    "time, and are both placed in the same directory.\n\nIf you downloaded the E-Book or this "
+    "program from the Internet, you may need to download them again.";
+inline constexpr char kDifferentEBookSuffix[] =
+    ",  appears to be for a different E-Book than the one that this Rebrander program was created "
+    "for.";
+inline constexpr char kDifferentVersionSuffix[] =
+    ",  appears to be a different version than expected by this Rebrander program.\n\nIf you "
+    "downloaded the E-Book or this program from the Internet, you may need to download them "
+    "again. In this case, please be sure to download the corresponding versions of both the "
+    "E-Book and this program.";
+
+inline constexpr char kAlreadyRunning[] =
+    "The E-Book is already running. Please close it down before try to customize it.";
+
+inline constexpr char kErrorReadingEBook[] =
+    "Error reading E-Book EXE.\n\nIf you downloaded the E-Book or this program from the Internet, "
+    "you may need to download them again.";
+inline constexpr char kCantOpenForWriting[] =
+    "Can't open E-Book for writing.\n\nIf it is running, please close it and try again.";
+inline constexpr char kErrorWritingEBook[] =
+    "Error writing E-Book EXE.\n\nSorry, as a result of this error, it is possible that the E-Book "
+    "EXE may no longer function correctly.\n\nPlease check free disk space on your computer, and "
+    "it may help to reboot.\n\nIf you downloaded the E-Book or this program from the Internet, you "
+    "may need to download them again.";
+
+}  // namespace ebook

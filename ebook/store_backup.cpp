@@ -1,0 +1,30 @@
+#include "ebook/store_backup.h"
+
+#include <new>
+
+namespace ebook {
+
+using namespace platform;
+
+bool CStoreBackup::Save(HFILE file, int32_t offset, int32_t length) {
+  if (offset < 0 || offset > length) return false;
+  m_nOffset = offset;
+  m_nLength = length;
+  const auto count = static_cast<uint32_t>(length - offset);
+  try {
+    m_strBytes.assign(count, '\0');
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return _llseek(file, offset, FILE_BEGIN) == offset &&
+         _lread(file, m_strBytes.data(), count) == static_cast<int32_t>(count);
+}
+
+bool CStoreBackup::Restore(HFILE file) const {
+  const auto count = static_cast<uint32_t>(m_strBytes.size());
+  return _llseek(file, m_nOffset, FILE_BEGIN) == m_nOffset &&
+         _lwrite(file, m_strBytes.data(), count) == static_cast<int32_t>(count) &&
+         SetFileLength(file, m_nLength);
+}
+
+}  // namespace ebook

@@ -1,0 +1,25 @@
+// What a store may overwrite, kept so that a failed store can put it back:
+// the bytes from the table offset to the end of the file, and the length.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/file_io.h"
+
+namespace ebook {
+
+class CStoreBackup {
+ public:
+  // Reads the bytes from `offset` to `length`, the end of the open file.
+  bool Save(platform::HFILE file, int32_t offset, int32_t length);
+  // Writes the saved bytes back and cuts the file to its saved length.
+  bool Restore(platform::HFILE file) const;
+
+ private:
+  int32_t m_nOffset = 0;
+  int32_t m_nLength = 0;
+  std::string m_strBytes;
+};
+
+}  // namespace ebook

@@ -1,0 +1,18 @@
+// Finding the trailer and the table in an open E-Book. Positions are 32-bit:
+// a file of 2 GiB or more has no position for its end and is unreadable here.
+#pragma once
+
+#include <cstdint>
+
+#include "formats/ebook_trailer.h"
+
+namespace ebook {
+
+// Reads the trailer that ends the open file and gives the file's length.
+// Fails on a file too short to hold a trailer or too long to address.
+bool ReadEBookTrailer(platform::HFILE file, formats::CEBookTrailer& trailer, int32_t& length);
+
+// The table must start inside the file and no later than the trailer.
+bool TableOffsetFits(int32_t offset, int32_t length);
+
+}  // namespace ebook

@@ -1,0 +1,131 @@
+#include "tests/core/ebook_fixture.h"
+
+#include "formats/rebrand_info.h"
+#include "platform/module_path.h"
+#include "platform/sleep.h"
+#include "tools/mkrebrander/stamp.h"
+
+namespace ebook_testing {
+
+using namespace formats;
+using namespace platform;
+
+CVariable Variable(const std::string& ident, const std::string& prompt, const std::string& value,
+                   int32_t editable, int32_t type) {
+  CVariable variable;
+  variable.m_strIdent = ident;
+  variable.m_strPrompt = prompt;
+  variable.m_strValue = value;
+  variable.m_bEditable = editable;
+  variable.m_nType = type;
+  return variable;
+}
+
+CVariableTable SampleTable() {
+  CVariableTable table;
+  table.Add(Variable("TITLE", "Book title:", "A Short Book"));
+  table.Add(Variable("NOTE", "Dedication:", "For everyone\r\nwho reads.", 1, 2));
+  table.Add(Variable("BUILD", "", "fixed", 0, 9));
+  return table;
+}
+
+int32_t TableSize(const CVariableTable& table) {
+  int32_t size = 3 * 4;  // marker, rebranded flag, count
+  for (int i = 0; i < table.GetSize(); ++i) {
+    const CVariable& v = table[i];
+    size += 4 + 3 * 4 + 2 * 4;  // marker, three string lengths, two integers
+    size += static_cast<int32_t>(v.m_strIdent.size() + v.m_strPrompt.size() + v.m_strValue.size());
+  }
+  return size;
+}
+
+CEBookTrailer SampleTrailer(const std::string& id, int32_t version) {
+  CEBookTrailer trailer;
+  trailer.m_nVersion = version;
+  trailer.m_nField2 = 2;
+  trailer.m_nField3 = -3;
+  trailer.m_nField4 = 0x4444;
+  trailer.m_nField5 = 5;
+  trailer.m_nField7 = 77;
+  trailer.m_nField8 = -8888;
+  trailer.SetId(id);
+  return trailer;
+}
+
+int32_t WriteEBook(const std::string& path, const std::string& program, const CVariableTable& table,
+                   CEBookTrailer trailer, int32_t gap) {
+  testing_support::WriteFileBytes(path, program);
+  const HFILE file = _lopen(path, OF_EXCLUSIVE_READWRITE);
+  EXPECT_NE(file, HFILE_ERROR) << path;
+  trailer.m_nTableOffset = _llseek(file, 0, FILE_END);
+  EXPECT_TRUE(table.Write(file));
+  const std::string filler(static_cast<size_t>(gap), 'g');
+  EXPECT_EQ(_lwrite(file, filler.data(), static_cast<uint32_t>(gap)), gap);
+  CFieldStream stream(CFieldStream::kWrite, file);
+  EXPECT_TRUE(trailer.Transfer(stream));
+  _lclose(file);
+  return trailer.m_nTableOffset;
+}
+
+std::string EncodedTrailer(const std::string& scratch, CEBookTrailer trailer) {
+  const HFILE file = _lcreat(scratch);
+  EXPECT_NE(file, HFILE_ERROR) << scratch;
+  CFieldStream stream(CFieldStream::kWrite, file);
+  EXPECT_TRUE(trailer.Transfer(stream));
+  _lclose(file);
+  return testing_support::ReadFileBytes(scratch);
+}
+
+IoRecorder::IoRecorder() {
+  SetIoFaultHook([this](IoOperation operation) {
+    if (operation == IoOperation::Truncate) ++truncations;
+    if (operation != IoOperation::Write) return true;
+    return ++writes != failWrite;
+  });
+}
+
+IoRecorder::~IoRecorder() {
+  SetIoFaultHook({});
+}
+
+void EBookUi::ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon) {
+  cursorOnAtMessage.push_back(!waitCursor.empty() && waitCursor.back());
+  RecordingUserInterface::ShowMessage(caption, text, icon);
+}
+
+void EBookTest::SetUp() {
+  const std::string bare = dir.File("bare");
+  testing_support::WriteFileBytes(bare,
+                                  "\x7f"
+                                  "ELF rebrander program");
+  CInfoBlock info;
+  info.m_strEBookFile = kEBookName;
+  info.m_strEBookId = kEBookId;
+  info.m_strTitle = "Sample Book";
+  const std::string rebrander = dir.File("rebrander");
+  std::string error;
+  ASSERT_TRUE(stamping::StampRebrander(bare, rebrander, info, kVersion, error)) << error;
+  OverrideModuleFileName(rebrander);
+  ResetRebrandInfoForTesting();
+  ASSERT_FALSE(GetRebrandInfo().HasError()) << GetRebrandInfo().GetError();
+}
+
+void EBookTest::TearDown() {
+  OverrideModuleFileName(std::nullopt);
+  ResetRebrandInfoForTesting();
+  SetSleeper({});
+}
+
+void EBookTest::WriteSampleEBook(int32_t gap) {
+  WriteEBook(EBookPath(), program, SampleTable(), SampleTrailer(), gap);
+}
+
+void EBookTest::ExpectOnlyMessage(const std::string& text) const {
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, text);
+  EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_FALSE(ui.cursorOnAtMessage.back());
+  EXPECT_EQ(ui.messages[0].caption, "rebrander") << "the rebrander's file name until renamed";
+}
+
+}  // namespace ebook_testing

@@ -1,0 +1,88 @@
+#include "ui/customize_wizard.h"
+
+#include <cstdio>
+
+#include "res/dialog_template.h"
+#include "ui/controls.h"
+#include "ui/property_sheet.h"
+#include "ui/text_codec.h"
+#include "ui/wizard_pages.h"
+
+namespace ui {
+
+CCustomizeWizard::CCustomizeWizard()
+    : m_pSheet(std::make_unique<CPropertySheet>(QStringLiteral("Customize"))) {}
+
+CCustomizeWizard::~CCustomizeWizard() {
+  for (auto& entry : m_entries) {
+    delete entry->m_pPage;
+    entry.reset();
+  }
+  m_pSheet.reset();
+}
+
+bool CCustomizeWizard::AddVariable(formats::CVariable* variable) {
+  if (!variable->m_bEditable) return false;
+  auto entry = std::make_unique<CWizardEntry>();
+  CPropertyPage* page = nullptr;
+  switch (variable->m_nType) {
+    case 0:
+    case 1:
+      page = new CSingleLinePage(entry.get());
+      break;
+    case 2:
+    case 3:
+      page = new CMultiLinePage(entry.get());
+      break;
+    default:
+      return false;
+  }
+  entry->m_pWizard = this;
+  entry->m_pSheet = m_pSheet.get();
+  entry->m_pPage = page;
+  entry->m_pVariable = variable;
+  page->m_psp.dwFlags = (page->m_psp.dwFlags & ~PSP_HASHELP) | PSP_USETITLE;
+  page->m_psp.pszTitle = entry->m_szTitle;
+  m_entries.push_back(std::move(entry));
+  return true;
+}
+
+int CCustomizeWizard::Run() {
+  const int count = GetPageCount();
+  if (count == 0) return res::IDCANCEL;
+  for (int i = 0; i < count; ++i) {
+    CWizardEntry& entry = *m_entries[i];
+    std::snprintf(entry.m_szTitle, sizeof entry.m_szTitle, "Step %d of %d", i + 1, count);
+    m_pSheet->AddPage(entry.m_pPage);
+  }
+  m_pSheet->m_psh.dwFlags = (m_pSheet->m_psh.dwFlags | PSH_WIZARD) & ~PSH_HASHELP;
+  return m_pSheet->DoModal();
+}
+
+int CCustomizeWizard::FindPage(const CPropertyPage* page) const {
+  for (int i = 0; i < GetPageCount(); ++i) {
+    if (m_entries[i]->m_pPage == page) return i;
+  }
+  return -1;
+}
+
+void CCustomizeWizard::ActivatePage(const CPropertyPage* page, CStatic& prompt) {
+  const int index = FindPage(page);
+  if (index < 0) return;
+  unsigned buttons = index > 0 ? PSWIZB_BACK : 0;
+  buttons |= index + 1 == GetPageCount() ? PSWIZB_FINISH : PSWIZB_NEXT;
+  m_pSheet->PostWizardButtons(buttons);
+  prompt.SetWindowText(FromExecutableText(m_entries[index]->m_pVariable->m_strPrompt));
+}
+
+std::string CCustomizeWizard::GetValue(const CPropertyPage* page) const {
+  const int index = FindPage(page);
+  return index < 0 ? std::string() : m_entries[index]->m_pVariable->m_strValue;
+}
+
+void CCustomizeWizard::SetValue(const CPropertyPage* page, const std::string& text) {
+  const int index = FindPage(page);
+  if (index >= 0) m_entries[index]->m_pVariable->m_strValue = text;
+}
+
+}  // namespace ui
