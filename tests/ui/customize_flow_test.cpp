@@ -191,6 +191,25 @@ TEST_F(CustomizeFlowTest, OnePagePerEditableVariableOfSupportedKindInTableOrder)
   EXPECT_EQ(Status(), SampleInfo().m_strStatusAfter);
 }
 
+TEST_F(CustomizeFlowTest, ThousandsOfVariablesOpenAtOnceAndBuildOnlyTheVisitedPages) {
+  std::vector<CVariable> many;
+  for (int i = 0; i < 5000; ++i) many.push_back(Var("Prompt " + std::to_string(i), "v", i % 4));
+  Pack(many);
+  Start();
+  Customize([](const Wizard& w) {
+    EXPECT_EQ(w.Title(), "Step 1 of 5000");
+    EXPECT_EQ(w.sheet->findChildren<QLineEdit*>().size(), 1);
+    w.Press(ui::ID_WIZNEXT);
+    w.Press(ui::ID_WIZNEXT);
+    EXPECT_EQ(w.Prompt(), "Prompt 2");
+    EXPECT_EQ(w.sheet->findChildren<QLineEdit*>().size() +
+                  w.sheet->findChildren<QPlainTextEdit*>().size(),
+              3);
+    w.Press(res::IDCANCEL);
+  });
+  EXPECT_TRUE(wizardShown);
+}
+
 TEST_F(CustomizeFlowTest, SinglePageOffersFinishAndCancelOnlyAndCancelWritesNothing) {
   Pack({Var("Only", "value", 3)});
   const std::string before = ReadFileBytes(ebookPath);
