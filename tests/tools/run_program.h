@@ -1,4 +1,4 @@
-// Runs a built program to its end as a child process and captures its output.
+// Runs a built program (`args[0]` is its path) to its end and captures its output.
 #pragma once
 
 #include <string>
@@ -12,12 +12,6 @@ struct ProgramRun {
   std::string err;
 };
 
-// `args[0]` is the program's path; `environment` entries ("NAME=value") are
-// added to this process's environment and win over it.
-ProgramRun RunProgram(const std::vector<std::string>& args,
-                      const std::vector<std::string>& environment = {});
-
-// Lines of a text, without their line breaks.
-std::vector<std::string> Lines(const std::string& text);
+ProgramRun RunProgram(const std::vector<std::string>& args);
 
 }  // namespace tools_test
