@@ -34,8 +34,14 @@ class CEBookFile {
   // the table is then not to be used.
   bool LoadTable(formats::CVariableTable& table) const;
   // Writes the table in place and the trailer behind it. A failed store puts
-  // the file back as it was and tells the user.
+  // the file back as it was and tells the user. A journal beside the E-Book
+  // lets RecoverInterruptedStore undo a store that never got to finish.
   bool StoreTable(const formats::CVariableTable& table) const;
+
+  // Rolls back a store that the process or the machine died in, and tells the
+  // user that the customization was undone. False, after telling the user,
+  // only when the E-Book needed rolling back and could not be.
+  bool RecoverInterruptedStore() const;
 
  private:
   std::string m_strPath;

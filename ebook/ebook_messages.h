@@ -37,4 +37,10 @@ inline constexpr char kErrorWritingEBook[] =
     "it may help to reboot.\n\nIf you downloaded the E-Book or this program from the Internet, you "
     "may need to download them again.";
 
+// After a customization that was cut short (the program killed, the machine
+// losing power) has been rolled back.
+inline constexpr char kInterruptedStoreUndone[] =
+    "The last customization of the E-Book was interrupted before it could finish. The E-Book is "
+    "as it was before that customization.\n\nYou can simply customize it again.";
+
 }  // namespace ebook

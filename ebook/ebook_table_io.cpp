@@ -3,8 +3,9 @@
 
 #include "ebook/ebook_file.h"
 #include "ebook/ebook_messages.h"
-#include "ebook/store_backup.h"
+#include "ebook/store_journal.h"
 #include "ebook/trailer_access.h"
+#include "platform/durable_files.h"
 #include "platform/user_interface.h"
 
 namespace ebook {
@@ -48,7 +49,7 @@ bool WriteTableAndTrailer(HFILE file, const CVariableTable& table, CEBookTrailer
   return trailer.Transfer(stream);
 }
 
-bool StoreInPlace(HFILE file, const CVariableTable& table) {
+bool StoreInPlace(HFILE file, const std::string& path, const CVariableTable& table) {
   CEBookTrailer trailer;
   int32_t length = 0;
   // Nothing is written unless the trailer reads and the table lies before it.
@@ -56,11 +57,26 @@ bool StoreInPlace(HFILE file, const CVariableTable& table) {
       !TableOffsetFits(trailer.m_nTableOffset, length)) {
     return false;
   }
-  CStoreBackup backup;
-  if (!backup.Save(file, trailer.m_nTableOffset, length)) return false;
-  if (WriteTableAndTrailer(file, table, trailer, length - CEBookTrailer::kSize)) return true;
-  // Best effort: if even this fails there is nothing more to try.
-  backup.Restore(file);
+  CStoreJournal journal;
+  if (!IdentifyEBook(file, trailer.m_nTableOffset, journal.m_identity) ||
+      !journal.m_backup.Save(file, trailer.m_nTableOffset, length)) {
+    return false;
+  }
+  // The journal is on the disk before the E-Book's first byte changes, and the
+  // store counts only once the journal is gone for good.
+  const std::string journalPath = JournalPathFor(path);
+  if (!WriteJournal(journalPath, journal)) return false;
+  if (WriteTableAndTrailer(file, table, trailer, length - CEBookTrailer::kSize) &&
+      FlushFile(file) && RemoveFile(journalPath)) {
+    // Stored. Should the removal not reach the disk, a power loss now brings
+    // the journal back and the next start rolls back and says so; the E-Book
+    // is never left half-written.
+    FlushFolder(FolderOf(journalPath));
+    return true;
+  }
+  // Put back under the journal's cover. Should that fail as well, the journal
+  // stays for the next start.
+  if (journal.m_backup.Restore(file) && FlushFile(file)) RemoveJournal(journalPath);
   return false;
 }
 
@@ -77,7 +93,7 @@ bool CEBookFile::LoadTable(CVariableTable& table) const {
 bool CEBookFile::StoreTable(const CVariableTable& table) const {
   const HFILE file = _lopen(m_strPath, OF_EXCLUSIVE_READWRITE);
   if (file == HFILE_ERROR) return Fail(kCantOpenForWriting);
-  const bool stored = StoreInPlace(file, table);
+  const bool stored = StoreInPlace(file, m_strPath, table);
   _lclose(file);
   return stored || Fail(kErrorWritingEBook);
 }

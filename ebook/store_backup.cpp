@@ -1,6 +1,7 @@
 #include "ebook/store_backup.h"
 
 #include <new>
+#include <utility>
 
 namespace ebook {
 
@@ -18,6 +19,12 @@ bool CStoreBackup::Save(HFILE file, int32_t offset, int32_t length) {
   }
   return _llseek(file, offset, FILE_BEGIN) == offset &&
          _lread(file, m_strBytes.data(), count) == static_cast<int32_t>(count);
+}
+
+void CStoreBackup::Assign(int32_t offset, int32_t length, std::string bytes) {
+  m_nOffset = offset;
+  m_nLength = length;
+  m_strBytes = std::move(bytes);
 }
 
 bool CStoreBackup::Restore(HFILE file) const {

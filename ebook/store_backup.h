@@ -13,8 +13,14 @@ class CStoreBackup {
  public:
   // Reads the bytes from `offset` to `length`, the end of the open file.
   bool Save(platform::HFILE file, int32_t offset, int32_t length);
+  // Takes bytes kept elsewhere; `bytes` must run from `offset` to `length`.
+  void Assign(int32_t offset, int32_t length, std::string bytes);
   // Writes the saved bytes back and cuts the file to its saved length.
   bool Restore(platform::HFILE file) const;
+
+  int32_t Offset() const { return m_nOffset; }
+  int32_t Length() const { return m_nLength; }
+  const std::string& Bytes() const { return m_strBytes; }
 
  private:
   int32_t m_nOffset = 0;

@@ -17,7 +17,8 @@ bool ReadEBookTrailer(HFILE file, CEBookTrailer& trailer, int32_t& length) {
 }
 
 bool TableOffsetFits(int32_t offset, int32_t length) {
-  return offset >= 0 && offset <= length - CEBookTrailer::kSize;
+  constexpr int32_t kTableHeaderSize = 3 * 4;
+  return offset >= 0 && offset <= length - CEBookTrailer::kSize - kTableHeaderSize;
 }
 
 }  // namespace ebook

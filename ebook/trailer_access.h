@@ -12,7 +12,9 @@ namespace ebook {
 // Fails on a file too short to hold a trailer or too long to address.
 bool ReadEBookTrailer(platform::HFILE file, formats::CEBookTrailer& trailer, int32_t& length);
 
-// The table must start inside the file and no later than the trailer.
+// The table must start inside the file, with room for at least its header
+// (marker, flag, count) before the trailer: a table written at the trailer
+// itself would have been read from the trailer's bytes.
 bool TableOffsetFits(int32_t offset, int32_t length);
 
 }  // namespace ebook

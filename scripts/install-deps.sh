@@ -2,7 +2,8 @@
 # Installs the Debian packages the build, the tests and the demo need, when missing.
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev qt6-base-dev libqt6svg6 fonts-dejavu-core "$@")
+packages=(cmake g++ make libgtest-dev qt6-base-dev libqt6svg6 fonts-dejavu-core
+  clang libclang-rt-14-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -66,7 +66,7 @@ void CRebrandDlg::RefreshStatus() {
 
 void CRebrandDlg::OnViewEBook() {
   const ebook::CEBookFile ebook;
-  if (ebook.Validate()) {
+  if (ebook.RecoverInterruptedStore() && ebook.Validate()) {
     ebook::LaunchEBook(formats::GetRebrandInfo().GetEBookPath(), ebook::SW_SHOWNORMAL);
   }
   RefreshStatus();
@@ -74,7 +74,7 @@ void CRebrandDlg::OnViewEBook() {
 
 void CRebrandDlg::OnCustomize() {
   const ebook::CEBookFile ebook;
-  if (!ebook.Validate() || !ebook.ProbeNotInUse()) return;
+  if (!ebook.RecoverInterruptedStore() || !ebook.Validate() || !ebook.ProbeNotInUse()) return;
   formats::CVariableTable table;
   if (!ebook.LoadTable(table)) return;
   if (table.m_bRebranded && !formats::GetRebrandInfo().Info().m_bAllowRepeat) {

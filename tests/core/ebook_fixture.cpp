@@ -1,5 +1,9 @@
 #include "tests/core/ebook_fixture.h"
 
+#include <sys/stat.h>
+
+#include "ebook/store_journal.h"
+#include "ebook/trailer_access.h"
 #include "formats/rebrand_info.h"
 #include "platform/module_path.h"
 #include "platform/sleep.h"
@@ -78,7 +82,9 @@ std::string EncodedTrailer(const std::string& scratch, CEBookTrailer trailer) {
 
 IoRecorder::IoRecorder() {
   SetIoFaultHook([this](IoOperation operation) {
+    operations.push_back(operation);
     if (operation == IoOperation::Truncate) ++truncations;
+    if (Changes() == failChange) return false;
     if (operation != IoOperation::Write) return true;
     return ++writes != failWrite;
   });
@@ -126,6 +132,29 @@ void EBookTest::ExpectOnlyMessage(const std::string& text) const {
   EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
   EXPECT_FALSE(ui.cursorOnAtMessage.back());
   EXPECT_EQ(ui.messages[0].caption, "rebrander") << "the rebrander's file name until renamed";
+}
+
+std::string EBookTest::JournalPath() const {
+  return ebook::JournalPathFor(EBookPath());
+}
+
+bool EBookTest::JournalExists() const {
+  struct stat st;
+  return lstat(JournalPath().c_str(), &st) == 0;
+}
+
+void EBookTest::WriteJournalForEBook() {
+  const HFILE file = _lopen(EBookPath(), OF_EXCLUSIVE_READWRITE);
+  ASSERT_NE(file, HFILE_ERROR);
+  CEBookTrailer trailer;
+  int32_t length = 0;
+  ebook::CStoreJournal journal;
+  const bool read = ebook::ReadEBookTrailer(file, trailer, length) &&
+                    ebook::IdentifyEBook(file, trailer.m_nTableOffset, journal.m_identity) &&
+                    journal.m_backup.Save(file, trailer.m_nTableOffset, length);
+  _lclose(file);
+  ASSERT_TRUE(read);
+  ASSERT_TRUE(ebook::WriteJournal(JournalPath(), journal));
 }
 
 }  // namespace ebook_testing

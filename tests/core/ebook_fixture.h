@@ -37,15 +37,19 @@ int32_t WriteEBook(const std::string& path, const std::string& program,
 // The 104 bytes the trailer is stored as; `scratch` is a file to use.
 std::string EncodedTrailer(const std::string& scratch, formats::CEBookTrailer trailer);
 
-// Every write, truncation or other change the file services are asked for;
-// the `failWrite`-th write (from 1; 0 for none) is refused.
+// Every change the file services are asked for, in order and by kind; the
+// `failWrite`-th write and the `failChange`-th change of any kind (both from 1;
+// 0 for none) are refused.
 class IoRecorder {
  public:
   IoRecorder();
   ~IoRecorder();
+  int Changes() const { return static_cast<int>(operations.size()); }
+  std::vector<platform::IoOperation> operations;
   int writes = 0;
   int truncations = 0;
   int failWrite = 0;
+  int failChange = 0;
 };
 
 // Also notes whether the wait cursor was showing when each message came.
@@ -67,6 +71,10 @@ class EBookTest : public ::testing::Test {
   // Exactly one message was shown, with this text and the exclamation icon,
   // and not under the wait cursor.
   void ExpectOnlyMessage(const std::string& text) const;
+  std::string JournalPath() const;
+  bool JournalExists() const;
+  // Writes the journal a store writes before it touches the E-Book.
+  void WriteJournalForEBook();
 
   testing_support::TempDir dir;
   EBookUi ui;

@@ -210,7 +210,7 @@ TEST_F(TableIoTest, OffsetOutsideTheFileOrPastTheTrailerIsNeverWritten) {
     ui.messages.clear();
     EXPECT_FALSE(CEBookFile().StoreTable(SampleTable()));
     ExpectOnlyMessage(kErrorWriting);
-    EXPECT_EQ(io.writes + io.truncations, 0);
+    EXPECT_EQ(io.Changes(), 0);
     EXPECT_EQ(ReadFileBytes(EBookPath()), hostile);
   }
 }
@@ -249,7 +249,7 @@ TEST_F(LargeFileTest, TwoGibibytesOrMoreIsUnreadableAndNeverWritten) {
     ui.messages.clear();
     EXPECT_FALSE(CEBookFile().StoreTable(SampleTable()));
     ExpectOnlyMessage(kErrorWriting);
-    EXPECT_EQ(io.writes + io.truncations, 0);
+    EXPECT_EQ(io.Changes(), 0);
     EXPECT_EQ(Length(), length);
   }
 }

@@ -40,4 +40,8 @@ inline const std::string kErrorWriting =
     "it may help to reboot.\n\nIf you downloaded the E-Book or this program from the Internet, you "
     "may need to download them again.";
 
+inline const std::string kInterruptedUndone =
+    "The last customization of the E-Book was interrupted before it could finish. The E-Book is "
+    "as it was before that customization.\n\nYou can simply customize it again.";
+
 }  // namespace ebook_testing

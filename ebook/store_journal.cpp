@@ -1,0 +1,146 @@
+#include "ebook/store_journal.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "ebook/checksum.h"
+#include "platform/durable_files.h"
+
+namespace ebook {
+
+using namespace platform;
+
+namespace {
+
+constexpr char kMagic[8] = {'R', 'B', 'J', 'O', 'U', 'R', 'N', 'L'};
+constexpr uint32_t kFormatVersion = 1;
+
+void Put(std::string& out, uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+}
+
+uint64_t Get(const std::string& in, size_t at, int bytes) {
+  uint64_t value = 0;
+  for (int i = 0; i < bytes; ++i) value |= uint64_t{static_cast<uint8_t>(in[at + i])} << (8 * i);
+  return value;
+}
+
+std::string EncodeHeader(const CStoreJournal& journal) {
+  std::string header(kMagic, sizeof kMagic);
+  Put(header, kFormatVersion, 4);
+  Put(header, journal.m_identity.m_nDevice, 8);
+  Put(header, journal.m_identity.m_nInode, 8);
+  Put(header, journal.m_identity.m_nPrefixChecksum, 8);
+  Put(header, static_cast<uint32_t>(journal.m_backup.Offset()), 4);
+  Put(header, static_cast<uint32_t>(journal.m_backup.Length()), 4);
+  return header;
+}
+
+std::string EncodeChecksum(const std::string& header, const std::string& tail) {
+  CChecksum sum;
+  sum.Add(header.data(), header.size());
+  sum.Add(tail.data(), tail.size());
+  std::string out;
+  Put(out, sum.Value(), kJournalChecksumSize);
+  return out;
+}
+
+bool WriteAll(HFILE file, const std::string& bytes) {
+  return _lwrite(file, bytes.data(), static_cast<uint32_t>(bytes.size())) ==
+         static_cast<int32_t>(bytes.size());
+}
+
+// Adds the file's bytes from `begin` to `end`; fails if any is missing.
+bool AddFileBytes(HFILE file, int32_t begin, int32_t end, CChecksum& sum) {
+  if (begin == end) return true;
+  if (_llseek(file, begin, FILE_BEGIN) != begin) return false;
+  char buffer[16384];
+  for (int32_t left = end - begin; left > 0;) {
+    const auto chunk = static_cast<uint32_t>(std::min<int32_t>(left, sizeof buffer));
+    if (_lread(file, buffer, chunk) != static_cast<int32_t>(chunk)) return false;
+    sum.Add(buffer, chunk);
+    left -= static_cast<int32_t>(chunk);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string JournalPathFor(const std::string& ebookPath) {
+  return ebookPath + kJournalSuffix;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool IdentifyEBook(HFILE file, int32_t tableOffset, EBookIdentity& identity) {
+  FileIdentity id;
+  if (tableOffset < 0 || !GetFileIdentity(file, id)) return false;
+  // The program's head and the bytes right before the table: what differs
+  // between two E-Books, without reading the whole of a large one.
+  const int32_t headEnd = std::min(tableOffset, kIdentitySpan);
+  const int32_t tailStart = std::max(headEnd, tableOffset - kIdentitySpan);
+  CChecksum sum;
+  if (!AddFileBytes(file, 0, headEnd, sum) || !AddFileBytes(file, tailStart, tableOffset, sum)) {
+    return false;
+  }
+  identity = {id.device, id.inode, sum.Value()};
+  return true;
+}
+
+std::string EncodeJournal(const CStoreJournal& journal) {
+  const std::string header = EncodeHeader(journal);
+  return header + journal.m_backup.Bytes() + EncodeChecksum(header, journal.m_backup.Bytes());
+}
+
+bool DecodeJournal(const std::string& bytes, CStoreJournal& journal) {
+  constexpr size_t kFixed = kJournalHeaderSize + kJournalChecksumSize;
+  if (bytes.size() < kFixed || bytes.size() > size_t{std::numeric_limits<int32_t>::max()}) {
+    return false;
+  }
+  const size_t checksumAt = bytes.size() - kJournalChecksumSize;
+  CChecksum sum;
+  sum.Add(bytes.data(), checksumAt);
+  if (sum.Value() != Get(bytes, checksumAt, kJournalChecksumSize)) return false;
+  if (bytes.compare(0, sizeof kMagic, kMagic, sizeof kMagic) != 0 ||
+      Get(bytes, 8, 4) != kFormatVersion) {
+    return false;
+  }
+  const auto offset = static_cast<int32_t>(Get(bytes, 36, 4));
+  const auto length = static_cast<int32_t>(Get(bytes, 40, 4));
+  if (offset < 0 || length < offset ||
+      static_cast<size_t>(length - offset) != checksumAt - kJournalHeaderSize) {
+    return false;
+  }
+  journal.m_identity = {Get(bytes, 12, 8), Get(bytes, 20, 8), Get(bytes, 28, 8)};
+  journal.m_backup.Assign(offset, length, bytes.substr(kJournalHeaderSize, length - offset));
+  return true;
+}
+
+bool WriteJournal(const std::string& path, const CStoreJournal& journal) {
+  const std::string& tail = journal.m_backup.Bytes();
+  // Recovery reads the journal with 32-bit positions.
+  if (tail.size() >
+      size_t{std::numeric_limits<int32_t>::max()} - (kJournalHeaderSize + kJournalChecksumSize)) {
+    return false;
+  }
+  const std::string header = EncodeHeader(journal);
+  const std::string checksum = EncodeChecksum(header, tail);
+  const HFILE file = CreateNewFile(path);
+  if (file == HFILE_ERROR) return false;  // never someone else's journal
+  const bool written =
+      WriteAll(file, header) && WriteAll(file, tail) && WriteAll(file, checksum) && FlushFile(file);
+  _lclose(file);
+  if (written && FlushFolder(FolderOf(path))) return true;
+  RemoveFile(path);
+  return false;
+}
+
+bool RemoveJournal(const std::string& path) {
+  return RemoveFile(path) && FlushFolder(FolderOf(path));
+}
+
+}  // namespace ebook

@@ -1,0 +1,87 @@
+#include "ebook/store_recovery.h"
+
+#include <new>
+
+#include "ebook/ebook_file.h"
+#include "ebook/ebook_messages.h"
+#include "ebook/store_journal.h"
+#include "platform/durable_files.h"
+#include "platform/user_interface.h"
+
+namespace ebook {
+
+using namespace platform;
+
+namespace {
+
+// The first `size` bytes of the file; false when they cannot be read or do
+// not fit in memory.
+bool ReadBytes(HFILE file, int32_t size, std::string& bytes) {
+  try {
+    bytes.assign(static_cast<size_t>(size), '\0');
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return _llseek(file, 0, FILE_BEGIN) == 0 &&
+         _lread(file, bytes.data(), static_cast<uint32_t>(size)) == size;
+}
+
+RecoveryOutcome Discard(const std::string& journalPath, RecoveryOutcome outcome) {
+  RemoveJournal(journalPath);
+  return outcome;
+}
+
+RecoveryOutcome Recover(HFILE ebook, HFILE journalFile, const std::string& journalPath) {
+  // Longer than 32-bit positions reach: no store writes that.
+  const int32_t size = _llseek(journalFile, 0, FILE_END);
+  if (size < 0) return Discard(journalPath, RecoveryOutcome::kDiscarded);
+  std::string bytes;
+  if (!ReadBytes(journalFile, size, bytes)) return RecoveryOutcome::kFailed;
+  CStoreJournal journal;
+  if (!DecodeJournal(bytes, journal)) return Discard(journalPath, RecoveryOutcome::kDiscarded);
+  bytes = std::string();
+
+  // Shorter than the part a store never changes, or too long to address:
+  // not the file the journal was written for.
+  const int32_t offset = journal.m_backup.Offset();
+  if (_llseek(ebook, 0, FILE_END) < offset) return Discard(journalPath, RecoveryOutcome::kStale);
+  EBookIdentity identity;
+  if (!IdentifyEBook(ebook, offset, identity)) return RecoveryOutcome::kFailed;
+  if (identity != journal.m_identity) return Discard(journalPath, RecoveryOutcome::kStale);
+  if (!journal.m_backup.Restore(ebook) || !FlushFile(ebook)) return RecoveryOutcome::kFailed;
+  // Should the journal stay, the next start restores the same bytes again.
+  RemoveJournal(journalPath);
+  return RecoveryOutcome::kRolledBack;
+}
+
+}  // namespace
+
+RecoveryOutcome RecoverStore(const std::string& ebookPath) {
+  const std::string journalPath = JournalPathFor(ebookPath);
+  const HFILE journal = _lopen(journalPath, OF_SHARED_READ);
+  if (journal == HFILE_ERROR) return RecoveryOutcome::kNoJournal;
+  const HFILE ebook = _lopen(ebookPath, OF_EXCLUSIVE_READWRITE);
+  RecoveryOutcome outcome = RecoveryOutcome::kLeft;
+  if (ebook != HFILE_ERROR) {
+    outcome = Recover(ebook, journal, journalPath);
+    _lclose(ebook);
+  }
+  _lclose(journal);
+  return outcome;
+}
+
+bool CEBookFile::RecoverInterruptedStore() const {
+  switch (RecoverStore(m_strPath)) {
+    case RecoveryOutcome::kRolledBack:
+    case RecoveryOutcome::kDiscarded:
+      AfxMessageBox(kInterruptedStoreUndone, MessageIcon::Information);
+      return true;
+    case RecoveryOutcome::kFailed:
+      AfxMessageBox(kErrorWritingEBook, MessageIcon::Exclamation);
+      return false;
+    default:
+      return true;
+  }
+}
+
+}  // namespace ebook

@@ -1,0 +1,57 @@
+#include "platform/durable_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/io_faults.h"
+
+namespace platform {
+namespace {
+
+bool SyncDescriptor(int fd) {
+  int result;
+  do {
+    result = fsync(fd);
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
+}
+
+}  // namespace
+
+bool FlushFile(HFILE file) {
+  return IoAllowed(IoOperation::Flush) && SyncDescriptor(file);
+}
+
+bool FlushFolder(const std::string& folder) {
+  if (!IoAllowed(IoOperation::Flush)) return false;
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  // A file system that cannot sync folders says so with EINVAL; there is
+  // nothing more to do for it.
+  const bool flushed = SyncDescriptor(fd) || errno == EINVAL;
+  close(fd);
+  return flushed;
+}
+
+bool RemoveFile(const std::string& path) {
+  return IoAllowed(IoOperation::Remove) && unlink(path.c_str()) == 0;
+}
+
+HFILE CreateNewFile(const std::string& path) {
+  if (!IoAllowed(IoOperation::Write)) return HFILE_ERROR;
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
+  return fd < 0 ? HFILE_ERROR : fd;
+}
+
+bool GetFileIdentity(HFILE file, FileIdentity& identity) {
+  struct stat st;
+  if (fstat(file, &st) != 0) return false;
+  identity.device = static_cast<uint64_t>(st.st_dev);
+  identity.inode = static_cast<uint64_t>(st.st_ino);
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,34 @@
+// What a change that must survive a crash or a power loss needs beyond the
+// classic file services: flushing a file or a folder to the device, creating a
+// file that must not exist yet, removing one, and telling which file an open
+// handle is. Each change goes through the io fault hook first.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/file_io.h"
+
+namespace platform {
+
+// Writes the open file's data and length through to the device.
+// IoOperation::Flush.
+bool FlushFile(HFILE file);
+// Writes the folder's entries through to the device, so that a file created in
+// it or removed from it stays so after a power loss. IoOperation::Flush.
+bool FlushFolder(const std::string& folder);
+// Removes the name. IoOperation::Remove.
+bool RemoveFile(const std::string& path);
+// Creates a new file for writing, readable and writable by its owner only.
+// Fails when anything, a link included, already has the name.
+// IoOperation::Write.
+HFILE CreateNewFile(const std::string& path);
+
+// The file itself rather than its name: the same pair means the same file.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+};
+bool GetFileIdentity(HFILE file, FileIdentity& identity);
+
+}  // namespace platform
