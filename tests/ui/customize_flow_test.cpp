@@ -1,6 +1,8 @@
 // The whole Customize and View flow, driven through the real main window and
 // wizard against E-Book files packed by the project's packer.
+#include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QLabel>
@@ -9,7 +11,10 @@
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
+#include <map>
 
+#include "ebook/store_journal.h"
+#include "ebook/trailer_access.h"
 #include "formats/rebrand_info.h"
 #include "res/dialog_template.h"
 #include "tests/ui/ui_fixture.h"
@@ -29,6 +34,26 @@ using ui::GetDlgItem;
 
 const std::string kStored = "The E-Book has been successfully customized.";
 const std::string kAlready = "This E-Book has already been rebranded.";
+const std::string kUndone =
+    "The last customization of the E-Book was interrupted before it could finish. The E-Book is "
+    "as it was before that customization.\n\nYou can simply customize it again.";
+
+// Every open descriptor of this process and what it refers to.
+std::map<std::string, std::string> OpenDescriptors() {
+  std::map<std::string, std::string> open;
+  DIR* dir = opendir("/proc/self/fd");
+  if (!dir) return open;
+  const std::string own = std::to_string(dirfd(dir));
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == ".." || name == own) continue;
+    char target[4096] = {};
+    const ssize_t n = readlink(("/proc/self/fd/" + name).c_str(), target, sizeof target - 1);
+    open[name] = n > 0 ? std::string(target, static_cast<size_t>(n)) : "?";
+  }
+  closedir(dir);
+  return open;
+}
 
 CVariable Var(const std::string& prompt, const std::string& value, int type, int editable = 1) {
   CVariable v;
@@ -137,6 +162,32 @@ class CustomizeFlowTest : public StampedRebranderTest {
     for (const auto& m : recorder.messages) texts.push_back(m.text);
     return texts;
   }
+
+  // Presses View and waits until the E-Book has run.
+  void View() {
+    QFile::remove(QString::fromStdString(ebookPath + ".started"));
+    QTest::mouseClick(GetDlgItem<QPushButton>(dlg.get(), res::IDC_VIEW_EBOOK), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return QFile::exists(QString::fromStdString(ebookPath + ".started")); }));
+  }
+
+  // Leaves the E-Book as a store that died half-way would: the journal
+  // written, the trailer cut off. Returns the E-Book as it was.
+  std::string InterruptStore() {
+    const std::string before = ReadFileBytes(ebookPath);
+    const platform::HFILE file = platform::_lopen(ebookPath, platform::OF_EXCLUSIVE_READWRITE);
+    formats::CEBookTrailer trailer;
+    int32_t length = 0;
+    ebook::CStoreJournal journal;
+    EXPECT_TRUE(ebook::ReadEBookTrailer(file, trailer, length) &&
+                ebook::IdentifyEBook(file, trailer.m_nTableOffset, journal.m_identity) &&
+                journal.m_backup.Save(file, trailer.m_nTableOffset, length));
+    platform::_lclose(file);
+    EXPECT_TRUE(ebook::WriteJournal(JournalPath(), journal));
+    EXPECT_EQ(truncate(ebookPath.c_str(), length - 50), 0);
+    return before;
+  }
+  std::string JournalPath() const { return ebook::JournalPathFor(ebookPath); }
 
   std::string ebookPath = dir.File("book");
   std::unique_ptr<CRebrandDlg> dlg;
@@ -357,6 +408,35 @@ TEST_F(CustomizeFlowTest, CheckFailureLeavesStatusAlone) {
   ASSERT_EQ(recorder.messages.size(), 1u);
   EXPECT_EQ(recorder.messages[0].text.rfind("The E-Book, book,  could not be found.", 0), 0u);
   EXPECT_EQ(Status(), SampleInfo().m_strStatusBefore);
+}
+
+TEST_F(CustomizeFlowTest, NoDescriptorOutlivesCustomizeOrView) {
+  Pack({Var("One", "1", 0)});
+  Start();
+  const auto before = OpenDescriptors();
+  Customize([](const Wizard& w) { w.Press(ui::ID_WIZFINISH); });
+  View();
+  ASSERT_EQ(Messages(), std::vector<std::string>{kStored});
+  EXPECT_EQ(OpenDescriptors(), before);
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(JournalPath())));
+}
+
+TEST_F(CustomizeFlowTest, ViewAndCustomizeRollBackAnInterruptedStoreBeforeTheirChecks) {
+  Pack({Var("One", "1", 0)});
+  Start();
+  const std::string before = InterruptStore();
+  View();
+  EXPECT_EQ(Messages(), std::vector<std::string>{kUndone}) << "no complaint of a corrupt E-Book";
+  EXPECT_EQ(recorder.messages[0].icon, platform::MessageIcon::Information);
+  EXPECT_EQ(ReadFileBytes(ebookPath), before);
+
+  recorder.messages.clear();
+  InterruptStore();
+  Customize();
+  EXPECT_TRUE(wizardShown) << "the wizard comes up on the rolled-back E-Book";
+  EXPECT_EQ(Messages(), std::vector<std::string>{kUndone});
+  EXPECT_EQ(ReadFileBytes(ebookPath), before);
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(JournalPath())));
 }
 
 TEST_F(CustomizeFlowTest, ViewStartsTheEBookOrSaysWhyNot) {
