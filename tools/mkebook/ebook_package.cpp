@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/file_io.h"
+#include "tools/common/tool_files.h"
 
 namespace packing {
 
@@ -20,27 +21,8 @@ using formats::CFieldStream;
 
 namespace {
 
-// Closes the handle when the scope ends.
-struct ScopedFile {
-  explicit ScopedFile(HFILE h) : file(h) {}
-  ~ScopedFile() {
-    if (file != HFILE_ERROR) _lclose(file);
-  }
-  ScopedFile(const ScopedFile&) = delete;
-  ScopedFile& operator=(const ScopedFile&) = delete;
-  HFILE file;
-};
-
-bool CopyBytes(HFILE from, HFILE to, int32_t count) {
-  std::vector<char> buffer(1 << 16);
-  while (count > 0) {
-    const auto chunk = static_cast<uint32_t>(std::min<int32_t>(count, buffer.size()));
-    if (_lread(from, buffer.data(), chunk) != static_cast<int32_t>(chunk)) return false;
-    if (_lwrite(to, buffer.data(), chunk) != static_cast<int32_t>(chunk)) return false;
-    count -= static_cast<int32_t>(chunk);
-  }
-  return true;
-}
+using tool_files::CopyBytes;
+using tool_files::ScopedFile;
 
 std::string SystemError() {
   return std::strerror(errno);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/file_io.h"
+#include "tools/common/tool_files.h"
 
 namespace stamping {
 
@@ -15,29 +16,8 @@ using formats::CFieldStream;
 using formats::CInfoBlock;
 using formats::CInfoTrailer;
 
-namespace {
-
-// Closes the handle when the scope ends.
-struct ScopedFile {
-  explicit ScopedFile(HFILE h) : file(h) {}
-  ~ScopedFile() {
-    if (file != HFILE_ERROR) _lclose(file);
-  }
-  HFILE file;
-};
-
-bool CopyBytes(HFILE from, HFILE to, int64_t count) {
-  std::vector<char> buffer(1 << 16);
-  while (count > 0) {
-    const auto chunk = static_cast<uint32_t>(std::min<int64_t>(count, buffer.size()));
-    if (_lread(from, buffer.data(), chunk) != static_cast<int32_t>(chunk)) return false;
-    if (_lwrite(to, buffer.data(), chunk) != static_cast<int32_t>(chunk)) return false;
-    count -= chunk;
-  }
-  return true;
-}
-
-}  // namespace
+using tool_files::CopyBytes;
+using tool_files::ScopedFile;
 
 int64_t ProgramLength(const std::string& path) {
   ScopedFile in(_lopen(path, OF_SHARED_READ));
