@@ -1,168 +1,125 @@
 // Finding and checking the E-Book, and probing that nobody else has it open.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
-#include <vector>
+#include <optional>
 
 #include "ebook/ebook_file.h"
 #include "platform/sleep.h"
 #include "tests/core/ebook_fixture.h"
-#include "tests/core/expected_messages.h"
 #include "tests/core/other_process.h"
 
 namespace {
 
 using namespace ebook_testing;
 using ebook::CEBookFile;
-using testing_support::HoldingProcess;
-using testing_support::ReadFileBytes;
-using testing_support::RunningProgram;
-using testing_support::WriteFileBytes;
+using testing_support::OtherProcess;
 
-class ValidateTest : public EBookTest {
- protected:
-  // Validate fails with exactly this message; clears the record for the next case.
-  void ExpectRefused(const std::string& text, const std::string& what) {
-    SCOPED_TRACE(what);
-    EXPECT_FALSE(CEBookFile().Validate());
-    ExpectOnlyMessage(text);
-    ui.messages.clear();
-  }
-};
+using ValidateTest = EBookTest;
 
-TEST_F(ValidateTest, MissingEBookNamesTheRebrandersFolder) {
-  const std::string notFound = NotFoundText(dir.Path() + "/");
-  ExpectRefused(notFound, "missing");
-  ASSERT_EQ(mkdir(EBookPath().c_str(), 0755), 0);
-  ExpectRefused(notFound, "a folder of that name");
-}
-
-TEST_F(ValidateTest, UnreadableTrailerIsCorruptNotMissing) {
-  WriteFileBytes(EBookPath(), std::string(50, 't'));
-  ExpectRefused(kCorrupt, "shorter than a trailer");
-  WriteFileBytes(EBookPath(), program);
-  ExpectRefused(kCorrupt, "a program without trailer");
-  WriteSampleEBook();
-  std::string bytes = ReadFileBytes(EBookPath());
-  bytes.back() ^= 0x01;
-  WriteFileBytes(EBookPath(), bytes);
-  ExpectRefused(kCorrupt, "end marker damaged");
-}
-
-TEST_F(ValidateTest, IdentityIsComparedExactlyAndBeforeVersion) {
-  WriteEBook(EBookPath(), program, SampleTable(), SampleTrailer("Another-Book"));
-  ExpectRefused(kDifferentEBook, "another identity");
-  WriteEBook(EBookPath(), program, SampleTable(), SampleTrailer("sample-book-2024"));
-  ExpectRefused(kDifferentEBook, "letter case only");
-  WriteEBook(EBookPath(), program, SampleTable(), SampleTrailer("Sample-Book-2024 "));
-  ExpectRefused(kDifferentEBook, "a trailing blank");
-  WriteEBook(EBookPath(), program, SampleTable(), SampleTrailer("Other", kVersion + 1));
-  ExpectRefused(kDifferentEBook, "identity and version both wrong");
-  WriteEBook(EBookPath(), program, SampleTable(), SampleTrailer(kEBookId, -kVersion));
-  ExpectRefused(kDifferentVersion, "version only");
-}
-
-TEST_F(ValidateTest, MatchingEBookPassesSilentlyEvenWhenReadOnly) {
-  WriteSampleEBook();
+// Identity before version, both exact.
+TEST_F(ValidateTest, MatchingEBookPassesSilentlyAndEachWrongOneGetsItsMessage) {
   ASSERT_EQ(chmod(EBookPath().c_str(), 0444), 0);
-  const CEBookFile file;
-  EXPECT_EQ(file.GetPath(), dir.Path() + "/book.exe");
-  EXPECT_TRUE(file.Validate());
+  EXPECT_EQ(CEBookFile().GetPath(), dir.Path() + "/book.exe");
+  EXPECT_TRUE(CEBookFile().Validate()) << "even when read-only";
   EXPECT_TRUE(ui.messages.empty());
   std::string id;
   int32_t version = 0;
-  ASSERT_TRUE(file.ReadIdentity(id, version));
+  ASSERT_TRUE(CEBookFile().ReadIdentity(id, version));
   EXPECT_EQ(id, kEBookId);
   EXPECT_EQ(version, kVersion);
+  ASSERT_EQ(chmod(EBookPath().c_str(), 0644), 0);
+  std::string damagedEnd = original;
+  damagedEnd.back() ^= 0x01;
+  const auto with = [&](const std::string& id, int32_t version) {
+    WriteEBook(dir.File("scratch"), program, SampleTable(), SampleTrailer(id, version));
+    return ReadFileBytes(dir.File("scratch"));
+  };
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::string message;
+  } cases[] = {
+      {"shorter than a trailer", std::string(50, 't'), kCorrupt},
+      {"a program without trailer", program, kCorrupt},
+      {"end marker damaged", damagedEnd, kCorrupt},
+      {"another identity", with("Another-Book", kVersion), kDifferentEBook},
+      {"letter case only", with("sample-book-2024", kVersion), kDifferentEBook},
+      {"a trailing blank", with("Sample-Book-2024 ", kVersion), kDifferentEBook},
+      {"identity and version both wrong", with("Other", kVersion + 1), kDifferentEBook},
+      {"version only", with(kEBookId, -kVersion), kDifferentVersion},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFileBytes(EBookPath(), c.bytes);
+    EXPECT_FALSE(CEBookFile().Validate());
+    ExpectOnlyMessage(c.message);
+  }
+  // Missing, or a folder under its name: the message names the rebrander's folder.
+  ASSERT_EQ(unlink(EBookPath().c_str()), 0);
+  for (bool folder : {false, true}) {
+    ASSERT_EQ(folder ? mkdir(EBookPath().c_str(), 0755) : 0, 0);
+    EXPECT_FALSE(CEBookFile().Validate());
+    ExpectOnlyMessage(NotFoundText(dir.Path() + "/"));
+  }
 }
 
-TEST_F(ValidateTest, FailedIdentityReadLeavesTheOutputsAlone) {
-  WriteFileBytes(EBookPath(), program);
-  std::string id = "before";
-  int32_t version = 42;
-  EXPECT_FALSE(CEBookFile().ReadIdentity(id, version));
-  EXPECT_EQ(id, "before");
-  EXPECT_EQ(version, 42);
-  EXPECT_TRUE(CEBookFile().Exists());
-  EXPECT_TRUE(ui.messages.empty()) << "neither shows anything";
-}
+using ProbeTest = EBookTest;
 
-class ProbeTest : public EBookTest {
- protected:
-  void SetUp() override {
-    EBookTest::SetUp();
-    WriteSampleEBook();
-    platform::SetSleeper([this](uint32_t ms) {
-      sleeps.push_back(ms);
-      cursorOnWhileSleeping = cursorOnWhileSleeping && ui.waitCursor == std::vector<bool>{true};
-      if (onSleep) onSleep();
-    });
-  }
-  void ExpectCursorOnThenOff() const {
-    EXPECT_TRUE(cursorOnWhileSleeping);
-    EXPECT_EQ(ui.waitCursor, (std::vector<bool>{true, false}));
-  }
-
+TEST_F(ProbeTest, FiveTriesASecondApartUnderTheWaitCursor) {
   std::vector<uint32_t> sleeps;
   bool cursorOnWhileSleeping = true;
-  std::function<void()> onSleep;
-};
-
-TEST_F(ProbeTest, FreeEBookPassesAtOnce) {
-  EXPECT_TRUE(CEBookFile().ProbeNotInUse());
-  EXPECT_TRUE(sleeps.empty());
-  EXPECT_TRUE(ui.messages.empty());
-  ExpectCursorOnThenOff();
-  EXPECT_TRUE(CEBookFile().ProbeNotInUse()) << "the probe's handle was closed";
-}
-
-TEST_F(ProbeTest, EBookHeldElsewhereFailsAfterFiveTriesAndFiveSleeps) {
-  HoldingProcess holder([path = EBookPath()] { return open(path.c_str(), O_RDONLY) >= 0; });
-  ASSERT_TRUE(holder.Opened());
-  EXPECT_TRUE(CEBookFile().Validate()) << "shared reading is not refused";
-  EXPECT_FALSE(CEBookFile().ProbeNotInUse());
-  EXPECT_EQ(sleeps, std::vector<uint32_t>(5, 1000));
-  ExpectOnlyMessage(kAlreadyRunning);
-  ExpectCursorOnThenOff();
-}
-
-TEST_F(ProbeTest, ReadOnlyEBookFailsTheProbe) {
+  std::optional<OtherProcess> holder;
+  int releaseAfter = 0;
+  platform::SetSleeper([&](uint32_t ms) {
+    sleeps.push_back(ms);
+    cursorOnWhileSleeping = cursorOnWhileSleeping && ui.waitCursor == std::vector<bool>{true};
+    if (holder && static_cast<int>(sleeps.size()) == releaseAfter) holder->Stop();
+  });
+  const struct {
+    const char* what;
+    bool held;
+    int releaseAfter;  // sleeps; 0 for never
+    size_t sleeps;     // of 1000 ms; five means the probe failed
+  } cases[] = {
+      {"free", false, 0, 0},
+      {"freed after two sleeps", true, 2, 2},
+      {"freed only after the fifth sleep", true, 5, 5},
+      {"held throughout", true, 0, 5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    sleeps.clear();
+    ui.waitCursor.clear();
+    if (c.held) {
+      holder.emplace(testing_support::OpensPlainly(EBookPath()));
+      ASSERT_TRUE(holder->Ready());
+      EXPECT_TRUE(CEBookFile().Validate()) << "shared reading is not refused";
+    }
+    releaseAfter = c.releaseAfter;
+    EXPECT_EQ(CEBookFile().ProbeNotInUse(), c.sleeps < 5);
+    EXPECT_EQ(sleeps, std::vector<uint32_t>(c.sleeps, 1000));
+    if (c.sleeps < 5) {
+      EXPECT_TRUE(ui.messages.empty());
+    } else {
+      ExpectOnlyMessage(kAlreadyRunning);
+    }
+    EXPECT_TRUE(cursorOnWhileSleeping);
+    EXPECT_EQ(ui.waitCursor, (std::vector<bool>{true, false}));
+    holder.reset();
+  }
   ASSERT_EQ(chmod(EBookPath().c_str(), 0444), 0);
-  EXPECT_FALSE(CEBookFile().ProbeNotInUse());
-  EXPECT_EQ(sleeps.size(), 5u);
-  ExpectOnlyMessage(kAlreadyRunning);
-}
-
-TEST_F(ProbeTest, ThirdTrySucceedsAfterTwoSleeps) {
-  HoldingProcess holder([path = EBookPath()] { return open(path.c_str(), O_RDONLY) >= 0; });
-  ASSERT_TRUE(holder.Opened());
-  onSleep = [&] {
-    if (sleeps.size() == 2) holder.Release();
-  };
-  EXPECT_TRUE(CEBookFile().ProbeNotInUse());
-  EXPECT_EQ(sleeps, (std::vector<uint32_t>{1000, 1000}));
-  EXPECT_TRUE(ui.messages.empty());
-  ExpectCursorOnThenOff();
-}
-
-TEST_F(ProbeTest, NoSixthTryAfterTheFifthSleep) {
-  HoldingProcess holder([path = EBookPath()] { return open(path.c_str(), O_RDONLY) >= 0; });
-  ASSERT_TRUE(holder.Opened());
-  onSleep = [&] {
-    if (sleeps.size() == 5) holder.Release();
-  };
-  EXPECT_FALSE(CEBookFile().ProbeNotInUse());
+  EXPECT_FALSE(CEBookFile().ProbeNotInUse()) << "read-only";
   ExpectOnlyMessage(kAlreadyRunning);
 }
 
 // The one check against the real clock: a running E-Book.
 TEST_F(EBookTest, RunningEBookPassesValidateAndFailsTheProbeAfterAboutFiveSeconds) {
-  WriteEBook(EBookPath(), ReadFileBytes("/bin/sleep"), SampleTable(), SampleTrailer());
-  ASSERT_EQ(chmod(EBookPath().c_str(), 0755), 0);
-  RunningProgram running(EBookPath(), {"60"});
-  ASSERT_TRUE(running.Started());
+  WriteRunnableEBook();
+  OtherProcess running(testing_support::Runs(EBookPath()));
+  ASSERT_TRUE(running.Ready());
   EXPECT_TRUE(CEBookFile().Validate());
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(CEBookFile().ProbeNotInUse());

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "ebook/ebook_file.h"
 #include "ebook/store_journal.h"
 #include "ebook/trailer_access.h"
 #include "formats/rebrand_info.h"
@@ -33,14 +34,11 @@ CVariableTable SampleTable() {
   return table;
 }
 
-int32_t TableSize(const CVariableTable& table) {
-  int32_t size = 3 * 4;  // marker, rebranded flag, count
-  for (int i = 0; i < table.GetSize(); ++i) {
-    const CVariable& v = table[i];
-    size += 4 + 3 * 4 + 2 * 4;  // marker, three string lengths, two integers
-    size += static_cast<int32_t>(v.m_strIdent.size() + v.m_strPrompt.size() + v.m_strValue.size());
-  }
-  return size;
+CVariableTable Edited(const std::string& firstValue) {
+  CVariableTable table = SampleTable();
+  table[0].m_strValue = firstValue;
+  table.m_bRebranded = 1;
+  return table;
 }
 
 CEBookTrailer SampleTrailer(const std::string& id, int32_t version) {
@@ -56,19 +54,28 @@ CEBookTrailer SampleTrailer(const std::string& id, int32_t version) {
   return trailer;
 }
 
+std::string Scrambled(int32_t value) {
+  const uint32_t stored = static_cast<uint32_t>(value) ^ kIntMask;
+  std::string bytes;
+  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>(stored >> (8 * i)));
+  return bytes;
+}
+
 int32_t WriteEBook(const std::string& path, const std::string& program, const CVariableTable& table,
                    CEBookTrailer trailer, int32_t gap) {
-  testing_support::WriteFileBytes(path, program);
-  const HFILE file = _lopen(path, OF_EXCLUSIVE_READWRITE);
-  EXPECT_NE(file, HFILE_ERROR) << path;
-  trailer.m_nTableOffset = _llseek(file, 0, FILE_END);
-  EXPECT_TRUE(table.Write(file));
-  const std::string filler(static_cast<size_t>(gap), 'g');
-  EXPECT_EQ(_lwrite(file, filler.data(), static_cast<uint32_t>(gap)), gap);
-  CFieldStream stream(CFieldStream::kWrite, file);
-  EXPECT_TRUE(trailer.Transfer(stream));
-  _lclose(file);
+  trailer.m_nTableOffset = static_cast<int32_t>(program.size());
+  const std::string tableBytes = EncodedTable(path, table);
+  WriteFileBytes(path,
+                 program + tableBytes + std::string(gap, 'g') + EncodedTrailer(path, trailer));
   return trailer.m_nTableOffset;
+}
+
+std::string EncodedTable(const std::string& scratch, const CVariableTable& table) {
+  const HFILE file = _lcreat(scratch);
+  EXPECT_NE(file, HFILE_ERROR) << scratch;
+  EXPECT_TRUE(table.Write(file));
+  _lclose(file);
+  return ReadFileBytes(scratch);
 }
 
 std::string EncodedTrailer(const std::string& scratch, CEBookTrailer trailer) {
@@ -77,21 +84,27 @@ std::string EncodedTrailer(const std::string& scratch, CEBookTrailer trailer) {
   CFieldStream stream(CFieldStream::kWrite, file);
   EXPECT_TRUE(trailer.Transfer(stream));
   _lclose(file);
-  return testing_support::ReadFileBytes(scratch);
+  return ReadFileBytes(scratch);
 }
 
-IoRecorder::IoRecorder() {
-  SetIoFaultHook([this](IoOperation operation) {
+IoRecorder::IoRecorder(int failAt) {
+  SetIoFaultHook([this, failAt](IoOperation operation) {
     operations.push_back(operation);
-    if (operation == IoOperation::Truncate) ++truncations;
-    if (Changes() == failChange) return false;
-    if (operation != IoOperation::Write) return true;
-    return ++writes != failWrite;
+    return static_cast<int>(operations.size()) != failAt;
   });
 }
 
 IoRecorder::~IoRecorder() {
   SetIoFaultHook({});
+}
+
+std::string IoRecorder::Pattern() const {
+  std::string pattern;
+  for (IoOperation operation : operations) {
+    const char letter = "WFTR"[static_cast<int>(operation)];
+    if (letter != 'W' || pattern.empty() || pattern.back() != 'W') pattern += letter;
+  }
+  return pattern;
 }
 
 void EBookUi::ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon) {
@@ -101,9 +114,7 @@ void EBookUi::ShowMessage(const std::string& caption, const std::string& text, M
 
 void EBookTest::SetUp() {
   const std::string bare = dir.File("bare");
-  testing_support::WriteFileBytes(bare,
-                                  "\x7f"
-                                  "ELF rebrander program");
+  WriteFileBytes(bare, "\177ELF rebrander program");
   CInfoBlock info;
   info.m_strEBookFile = kEBookName;
   info.m_strEBookId = kEBookId;
@@ -114,24 +125,14 @@ void EBookTest::SetUp() {
   OverrideModuleFileName(rebrander);
   ResetRebrandInfoForTesting();
   ASSERT_FALSE(GetRebrandInfo().HasError()) << GetRebrandInfo().GetError();
+  WriteSampleEBook();
 }
 
 void EBookTest::TearDown() {
   OverrideModuleFileName(std::nullopt);
   ResetRebrandInfoForTesting();
   SetSleeper({});
-}
-
-void EBookTest::WriteSampleEBook(int32_t gap) {
-  WriteEBook(EBookPath(), program, SampleTable(), SampleTrailer(), gap);
-}
-
-void EBookTest::ExpectOnlyMessage(const std::string& text) const {
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, text);
-  EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
-  EXPECT_FALSE(ui.cursorOnAtMessage.back());
-  EXPECT_EQ(ui.messages[0].caption, "rebrander") << "the rebrander's file name until renamed";
+  SetIoFaultHook({});
 }
 
 std::string EBookTest::JournalPath() const {
@@ -141,6 +142,31 @@ std::string EBookTest::JournalPath() const {
 bool EBookTest::JournalExists() const {
   struct stat st;
   return lstat(JournalPath().c_str(), &st) == 0;
+}
+
+void EBookTest::WriteSampleEBook(int32_t gap) {
+  WriteEBook(EBookPath(), program, SampleTable(), SampleTrailer(), gap);
+  original = ReadFileBytes(EBookPath());
+}
+
+void EBookTest::WriteRunnableEBook() {
+  WriteEBook(EBookPath(), ReadFileBytes("/bin/sleep"), SampleTable(), SampleTrailer());
+  ASSERT_EQ(chmod(EBookPath().c_str(), 0755), 0);
+}
+
+CVariableTable EBookTest::Load() {
+  CVariableTable table;
+  EXPECT_TRUE(ebook::CEBookFile().LoadTable(table));
+  return table;
+}
+
+void EBookTest::ExpectOnlyMessage(const std::string& text) {
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, text);
+  EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_FALSE(ui.cursorOnAtMessage.back());
+  EXPECT_EQ(ui.messages[0].caption, "rebrander") << "the rebrander's file name until renamed";
+  ui.messages.clear();
 }
 
 void EBookTest::WriteJournalForEBook() {

@@ -1,5 +1,5 @@
-// E-Book files built with the record classes, and a rebrander stamped for
-// them that the process takes for itself.
+// E-Book files built with the record classes, a rebrander stamped for them
+// that the process takes for itself, and a record of every change of a file.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,40 +16,81 @@
 
 namespace ebook_testing {
 
+using testing_support::ReadFileBytes;
+using testing_support::WriteFileBytes;
+
 inline constexpr char kEBookName[] = "book.exe";
 inline constexpr char kEBookId[] = "Sample-Book-2024";
 inline constexpr int32_t kVersion = 7;
+inline constexpr int32_t kTrailerSize = formats::CEBookTrailer::kSize;
+
+// The texts the user must see, written out independently of the code that
+// shows them.
+inline const std::string kStart = "The E-Book, book.exe";
+inline std::string NotFoundText(const std::string& folder) {
+  return kStart + ",  could not be found.\n\nPlease ensure that the E-Book is placed in the " +
+         folder + " folder.";
+}
+inline const std::string kCorrupt =
+    kStart +
+    ",  appears to be corrupt or possibly designed for a different version of this Rebrander "
+    "program.\n\nPlease ensure that the E-Book and this program are versions created at the same "
+    "time, and are both placed in the same directory.\n\nIf you downloaded the E-Book or this "
+    "program from the Internet, you may need to download them again.";
+inline const std::string kDifferentEBook =
+    kStart +
+    ",  appears to be for a different E-Book than the one that this Rebrander program was created "
+    "for.";
+inline const std::string kDifferentVersion =
+    kStart +
+    ",  appears to be a different version than expected by this Rebrander program.\n\nIf you "
+    "downloaded the E-Book or this program from the Internet, you may need to download them "
+    "again. In this case, please be sure to download the corresponding versions of both the "
+    "E-Book and this program.";
+inline const std::string kAlreadyRunning =
+    "The E-Book is already running. Please close it down before try to customize it.";
+inline const std::string kErrorReading =
+    "Error reading E-Book EXE.\n\nIf you downloaded the E-Book or this program from the Internet, "
+    "you may need to download them again.";
+inline const std::string kCantOpenForWriting =
+    "Can't open E-Book for writing.\n\nIf it is running, please close it and try again.";
+inline const std::string kErrorWriting =
+    "Error writing E-Book EXE.\n\nSorry, as a result of this error, it is possible that the E-Book "
+    "EXE may no longer function correctly.\n\nPlease check free disk space on your computer, and "
+    "it may help to reboot.\n\nIf you downloaded the E-Book or this program from the Internet, you "
+    "may need to download them again.";
+inline const std::string kInterruptedUndone =
+    "The last customization of the E-Book was interrupted before it could finish. The E-Book is "
+    "as it was before that customization.\n\nYou can simply customize it again.";
 
 formats::CVariable Variable(const std::string& ident, const std::string& prompt,
                             const std::string& value, int32_t editable = 1, int32_t type = 0);
 formats::CVariableTable SampleTable();
-// Bytes the table takes in a file, counted from the format.
-int32_t TableSize(const formats::CVariableTable& table);
+// The sample table, rebranded, with the first value replaced.
+formats::CVariableTable Edited(const std::string& firstValue);
 // Distinct opaque fields, so that a field moved or lost shows.
 formats::CEBookTrailer SampleTrailer(const std::string& id = kEBookId, int32_t version = kVersion);
+// An integer as the field stream stores it.
+std::string Scrambled(int32_t value);
 
 // Writes `program`, the table, `gap` filler bytes and the trailer, pointed at
 // the table. Returns the table offset.
 int32_t WriteEBook(const std::string& path, const std::string& program,
                    const formats::CVariableTable& table, formats::CEBookTrailer trailer,
                    int32_t gap = 0);
-
-// The 104 bytes the trailer is stored as; `scratch` is a file to use.
+// The bytes a table or trailer is stored as; `scratch` is a file to use.
+std::string EncodedTable(const std::string& scratch, const formats::CVariableTable& table);
 std::string EncodedTrailer(const std::string& scratch, formats::CEBookTrailer trailer);
 
-// Every change the file services are asked for, in order and by kind; the
-// `failWrite`-th write and the `failChange`-th change of any kind (both from 1;
-// 0 for none) are refused.
+// Every change the file services are asked for, in order; the `failAt`-th
+// (from 1) is refused.
 class IoRecorder {
  public:
-  IoRecorder();
+  explicit IoRecorder(int failAt = 0);
   ~IoRecorder();
-  int Changes() const { return static_cast<int>(operations.size()); }
+  // One letter a change, a run of writes as one: "WFFWFRF".
+  std::string Pattern() const;
   std::vector<platform::IoOperation> operations;
-  int writes = 0;
-  int truncations = 0;
-  int failWrite = 0;
-  int failChange = 0;
 };
 
 // Also notes whether the wait cursor was showing when each message came.
@@ -60,29 +101,30 @@ class EBookUi : public testing_support::RecordingUserInterface {
   std::vector<bool> cursorOnAtMessage;
 };
 
+// Starts with the sample E-Book in place, its bytes in `original`.
 class EBookTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
   std::string EBookPath() const { return dir.File(kEBookName); }
-  // A small E-Book with the sample table, as the rebrander expects it.
-  void WriteSampleEBook(int32_t gap = 0);
-  // Exactly one message was shown, with this text and the exclamation icon,
-  // and not under the wait cursor.
-  void ExpectOnlyMessage(const std::string& text) const;
   std::string JournalPath() const;
   bool JournalExists() const;
+  void WriteSampleEBook(int32_t gap = 0);
+  // The sample table behind a copy of /bin/sleep, ready to run.
+  void WriteRunnableEBook();
+  formats::CVariableTable Load();
+  // Exactly one message was shown, with this text and the exclamation icon,
+  // not under the wait cursor; forgets it.
+  void ExpectOnlyMessage(const std::string& text);
   // Writes the journal a store writes before it touches the E-Book.
   void WriteJournalForEBook();
 
   testing_support::TempDir dir;
   EBookUi ui;
-  std::string program = std::string(
-                            "\x7f"
-                            "ELF",
-                            4) +
-                        std::string(3000, 'p');
+  std::string program = "\177ELF" + std::string(3000, 'p');
+  int32_t tableOffset = static_cast<int32_t>(program.size());
+  std::string original;
 };
 
 }  // namespace ebook_testing

@@ -1,3 +1,4 @@
+// Starting the E-Book: detached, inheriting nothing, or saying why not.
 #include "platform/program_start.h"
 
 #include <fcntl.h>
@@ -10,26 +11,17 @@
 #include <filesystem>
 #include <thread>
 
+#include "ebook/launch_ebook.h"
+#include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-using namespace platform;
-using testing_support::ReadFileBytes;
-using testing_support::TempDir;
+using testing_support::RecordingUserInterface;
 using testing_support::WriteFileBytes;
 
-// Waits (boundedly) for the started program to leave its report.
-std::string WaitForFile(const std::string& path) {
-  for (int i = 0; i < 500 && !std::filesystem::exists(path); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  return ReadFileBytes(path);
-}
-
 TEST(ProgramStartTest, StartsTheProgramItselfDetachedWithNoInheritedDescriptors) {
-  TempDir dir;
+  testing_support::TempDir dir;
   // Spaces and shell characters in the folder must not matter: nothing parses the path.
   const std::string folder = dir.File("my books; echo oops &");
   std::filesystem::create_directory(folder);
@@ -44,28 +36,44 @@ TEST(ProgramStartTest, StartsTheProgramItselfDetachedWithNoInheritedDescriptors)
   close(opened);
   ASSERT_GE(leaked, 3);
 
-  EXPECT_GT(WinExec(program, 1), 31u);
+  RecordingUserInterface recorder;
+  EXPECT_TRUE(ebook::LaunchEBook(program, ebook::SW_SHOWNORMAL));
   close(leaked);
-  EXPECT_EQ(WaitForFile(program + ".fds"), standard);
+  EXPECT_TRUE(recorder.messages.empty());
+  const std::string report = program + ".fds";
+  for (int i = 0; i < 500 && !std::filesystem::exists(report); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // until it is written
+  EXPECT_EQ(testing_support::ReadFileBytes(report), standard);
   int status;
   EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1) << "no child is left to wait for";
 }
 
-TEST(ProgramStartTest, FailuresSayWhy) {
-  TempDir dir;
-  EXPECT_EQ(WinExec(dir.File("missing"), 1), kStartFileNotFound);
-  EXPECT_EQ(WinExec(dir.File("no folder/program"), 1), kStartPathNotFound);
-
-  const std::string plain = dir.File("not executable");
-  WriteFileBytes(plain, "#!/bin/sh\n");
-  EXPECT_EQ(WinExec(plain, 1), kStartAccessDenied);
-
+// Each failed start names the path as given and says why, in one message.
+TEST(ProgramStartTest, FailedStartsSayWhy) {
+  testing_support::TempDir dir;
   const std::string garbage = dir.File("garbage");
-  WriteFileBytes(garbage, "this is not a program");
+  WriteFileBytes(garbage, "not a program");
   chmod(garbage.c_str(), 0755);
-  EXPECT_EQ(WinExec(garbage, 1), kStartBadFormat);
-
-  EXPECT_EQ(WinExec(dir.Path(), 1), kStartAccessDenied);
+  const std::string locked = dir.File("locked");
+  WriteFileBytes(locked, "#!/bin/sh\n");
+  chmod(locked.c_str(), 0644);
+  const std::pair<std::string, std::string> cases[] = {
+      {dir.File("gone"), "Can't start " + dir.File("gone") + ", as the file was not found."},
+      {dir.File("no/where"),
+       "Can't start " + dir.File("no/where") + ", as the path was not found."},
+      {garbage, "Can't start " + garbage + ", the program appears to be corrupted or invalid."},
+      {locked, "Unable to start " + locked},
+      {dir.Path(), "Unable to start " + dir.Path()},
+  };
+  for (const auto& [path, message] : cases) {
+    RecordingUserInterface recorder;
+    EXPECT_FALSE(ebook::LaunchEBook(path, ebook::SW_SHOWNORMAL));
+    ASSERT_EQ(recorder.messages.size(), 1u) << path;
+    EXPECT_EQ(recorder.messages[0].text, message);
+    EXPECT_EQ(recorder.messages[0].icon, platform::MessageIcon::Exclamation);
+  }
 }
 
 }  // namespace

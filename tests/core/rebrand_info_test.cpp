@@ -1,3 +1,4 @@
+// The rebranding information a rebrander carries, and stamping it.
 #include "formats/rebrand_info.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@ namespace {
 using namespace formats;
 using namespace platform;
 using testing_support::ReadFileBytes;
-using testing_support::TempDir;
 using testing_support::WriteFileBytes;
 
 CInfoBlock SampleBlock() {
@@ -27,36 +27,35 @@ CInfoBlock SampleBlock() {
   return block;
 }
 
-// Appends the given records at the end of the file through the write direction.
-void Append(const std::string& path, CInfoBlock* block, CInfoTrailer* trailer) {
-  const HFILE file = _lopen(path, OF_EXCLUSIVE_READWRITE);
-  ASSERT_NE(file, HFILE_ERROR);
-  _llseek(file, 0, FILE_END);
-  CFieldStream stream(CFieldStream::kWrite, file);
-  if (block) {
-    ASSERT_TRUE(block->Transfer(stream));
-  }
-  if (trailer) {
-    ASSERT_TRUE(trailer->Transfer(stream));
-  }
-  _lclose(file);
-}
-
 class RebrandInfoTest : public ::testing::Test {
  protected:
-  TempDir dir;
+  void SetUp() override { WriteFileBytes(program, "\177ELF pretend program bytes"); }
+  // `prefix`, the sample block, `junk`, then a trailer pointing at `offset`.
+  void WriteRebrander(const std::string& prefix, const std::string& junk, int32_t offset) {
+    WriteFileBytes(stamped, prefix);
+    const HFILE file = _lopen(stamped, OF_EXCLUSIVE_READWRITE);
+    ASSERT_NE(file, HFILE_ERROR);
+    _llseek(file, 0, FILE_END);
+    CFieldStream stream(CFieldStream::kWrite, file);
+    CInfoBlock block = SampleBlock();
+    ASSERT_TRUE(block.Transfer(stream));
+    ASSERT_EQ(_lwrite(file, junk.data(), static_cast<uint32_t>(junk.size())),
+              static_cast<int32_t>(junk.size()));
+    CInfoTrailer trailer;
+    trailer.m_nInfoOffset = offset;
+    trailer.m_nVersion = -7;
+    ASSERT_TRUE(trailer.Transfer(stream));
+    _lclose(file);
+  }
+
+  testing_support::TempDir dir;
   std::string program = dir.File("bare");
   std::string stamped = dir.File("stamped");
-  void SetUp() override {
-    WriteFileBytes(program,
-                   "\x7f"
-                   "ELF pretend program bytes");
-  }
 };
 
-TEST_F(RebrandInfoTest, StampedFileLoadsEveryField) {
-  std::string error;
-  ASSERT_TRUE(stamping::StampRebrander(program, stamped, SampleBlock(), -7, error)) << error;
+// The block may lie anywhere before the trailer, with anything between.
+TEST_F(RebrandInfoTest, BlockWhereTheTrailerPointsLoadsEveryField) {
+  WriteRebrander("prefix", std::string(1000, '\0') + "junk", 6);
   CRebrandInfo info(stamped);
   ASSERT_FALSE(info.HasError()) << info.GetError();
   const CInfoBlock expected = SampleBlock();
@@ -68,58 +67,32 @@ TEST_F(RebrandInfoTest, StampedFileLoadsEveryField) {
   EXPECT_EQ(info.Info().m_strStatusAfter, expected.m_strStatusAfter);
   EXPECT_EQ(info.Info().m_bAllowRepeat, 1);
   EXPECT_EQ(info.Trailer().m_nVersion, -7);
-  EXPECT_EQ(info.Trailer().m_nInfoOffset, static_cast<int32_t>(ReadFileBytes(program).size()));
+  EXPECT_EQ(info.Trailer().m_nInfoOffset, 6);
 }
 
 TEST_F(RebrandInfoTest, EveryFailureGivesItsText) {
   EXPECT_EQ(CRebrandInfo(dir.File("missing")).GetError(), "Can't open " + dir.File("missing"));
   EXPECT_EQ(CRebrandInfo(dir.Path()).GetError(), "Can't open " + dir.Path());
-
-  // Nothing appended, or shorter than a trailer.
-  EXPECT_EQ(CRebrandInfo(program).GetError(), kErrorReadingRebrander);
+  EXPECT_EQ(CRebrandInfo(program).GetError(), kErrorReadingRebrander) << "nothing appended";
   WriteFileBytes(stamped, "short");
   EXPECT_EQ(CRebrandInfo(stamped).GetError(), kErrorReadingRebrander);
-
-  // Trailer pointing outside the file, before its start, or at no block.
+  // Pointing outside the file, before its start, or at no block.
   for (int32_t offset : {1 << 20, -4, 3}) {
-    WriteFileBytes(stamped, ReadFileBytes(program));
-    CInfoBlock block = SampleBlock();
-    Append(stamped, &block, nullptr);
-    CInfoTrailer trailer;
-    trailer.m_nInfoOffset = offset;
-    Append(stamped, nullptr, &trailer);
+    WriteRebrander(ReadFileBytes(program), "", offset);
     EXPECT_EQ(CRebrandInfo(stamped).GetError(), kErrorReadingRebrander) << offset;
   }
-}
 
-TEST_F(RebrandInfoTest, BlockWithWrongEndMarkerIsAnError) {
   std::string error;
   ASSERT_TRUE(stamping::StampRebrander(program, stamped, SampleBlock(), 1, error));
   std::string bytes = ReadFileBytes(stamped);
-  // The end marker is the last field before the 16-byte trailer.
-  bytes[bytes.size() - 17] ^= 0x01;
+  bytes[bytes.size() - 17] ^= 0x01;  // the block's end marker, before the 16-byte trailer
   WriteFileBytes(stamped, bytes);
   CRebrandInfo info(stamped);
   EXPECT_EQ(info.GetError(), kErrorReadingRebrander);
   EXPECT_EQ(info.Info().m_strStatusAfter, "After") << "fields before the failure keep their values";
 }
 
-TEST_F(RebrandInfoTest, BlockAnywhereInTheFileLoads) {
-  WriteFileBytes(stamped, "prefix");
-  CInfoBlock block = SampleBlock();
-  Append(stamped, &block, nullptr);
-  WriteFileBytes(stamped, ReadFileBytes(stamped) + std::string(1000, '\0') + "junk");
-  CInfoTrailer trailer;
-  trailer.m_nInfoOffset = 6;
-  trailer.m_nVersion = 3;
-  Append(stamped, nullptr, &trailer);
-  CRebrandInfo info(stamped);
-  EXPECT_FALSE(info.HasError()) << info.GetError();
-  EXPECT_EQ(info.Info().m_strTitle, block.m_strTitle);
-  EXPECT_EQ(info.Trailer().m_nVersion, 3);
-}
-
-TEST_F(RebrandInfoTest, RestampingReplacesTheStampAndKeepsPermissions) {
+TEST_F(RebrandInfoTest, RestampingReplacesTheStampKeepsPermissionsAndFailsCleanly) {
   chmod(program.c_str(), 0751);
   std::string error;
   ASSERT_TRUE(stamping::StampRebrander(program, stamped, SampleBlock(), 1, error));
@@ -133,15 +106,12 @@ TEST_F(RebrandInfoTest, RestampingReplacesTheStampAndKeepsPermissions) {
   struct stat st;
   ASSERT_EQ(stat(stamped.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0751u);
-}
 
-TEST_F(RebrandInfoTest, StampingFailsCleanly) {
-  std::string error;
-  EXPECT_FALSE(stamping::StampRebrander(dir.File("none"), stamped, SampleBlock(), 1, error));
+  EXPECT_FALSE(stamping::StampRebrander(dir.File("none"), once, second, 1, error));
   EXPECT_NE(error.find("cannot read"), std::string::npos);
-  EXPECT_FALSE(stamping::StampRebrander(program, dir.File("no/such/out"), SampleBlock(), 1, error));
+  EXPECT_EQ(ReadFileBytes(once), ReadFileBytes(stamped)) << "a failed stamp leaves the output";
+  EXPECT_FALSE(stamping::StampRebrander(program, dir.File("no/such/out"), second, 1, error));
   EXPECT_NE(error.find("cannot write"), std::string::npos);
-  EXPECT_EQ(ReadFileBytes(stamped), "") << "nothing was written";
 }
 
 TEST_F(RebrandInfoTest, ProcessObjectLoadsOnceAndModuleFolderKeepsItsSeparator) {
@@ -153,7 +123,6 @@ TEST_F(RebrandInfoTest, ProcessObjectLoadsOnceAndModuleFolderKeepsItsSeparator) 
   ASSERT_TRUE(stamping::StampRebrander(program, program, SampleBlock(), 1, error));
   EXPECT_EQ(&GetRebrandInfo(), &first);
   EXPECT_TRUE(GetRebrandInfo().HasError()) << "a failed load is not retried";
-
   EXPECT_EQ(first.GetModuleFolder(), dir.Path() + "/");
   OverrideModuleFileName("nofolder");
   EXPECT_EQ(first.GetModuleFolder(), "nofolder");

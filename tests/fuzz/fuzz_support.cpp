@@ -19,18 +19,17 @@
 namespace fuzzing {
 namespace {
 
-std::string& Folder() {
-  static std::string folder;
-  return folder;
-}
+constexpr char kEBookId[] = "Fuzzed-Book";  // as in the seed corpora
+constexpr int32_t kVersion = 3;
+
+std::string g_folder;
+std::atomic<size_t> g_allocationLimit{0};
 
 class SilentUserInterface : public platform::IUserInterface {
  public:
   void ShowMessage(const std::string&, const std::string&, platform::MessageIcon) override {}
   void SetWaitCursor(bool) override {}
 };
-
-std::atomic<size_t> g_allocationLimit{0};
 
 void CheckAllocation(const volatile void*, size_t size) {
   const size_t limit = g_allocationLimit.load(std::memory_order_relaxed);
@@ -46,29 +45,25 @@ void IgnoreFree(const volatile void*) {}
 
 void RemoveFolder() {
   std::error_code ignored;
-  std::filesystem::remove_all(Folder(), ignored);
+  std::filesystem::remove_all(g_folder, ignored);
 }
 
 }  // namespace
 
-void SetUp() {
-  if (!Folder().empty()) return;
+// Every target starts here, before its first input.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
   std::string pattern = (std::filesystem::temp_directory_path() / "rebrander-fuzz-XXXXXX").string();
   if (!mkdtemp(pattern.data())) Fail("cannot make a scratch folder");
-  Folder() = pattern;
+  g_folder = pattern;
   std::atexit(RemoveFolder);
-
   static SilentUserInterface silent;
   platform::SetUserInterface(&silent);
   __sanitizer_install_malloc_and_free_hooks(CheckAllocation, IgnoreFree);
 
-  WriteFile(ScratchFile("bare"),
-            "\x7f"
-            "ELF bare rebrander");
+  WriteFile(ScratchFile("bare"), "\177ELF bare rebrander");
   formats::CInfoBlock info;
   info.m_strEBookFile = "book";
   info.m_strEBookId = kEBookId;
-  info.m_strTitle = "Fuzzed Book";
   std::string error;
   if (!stamping::StampRebrander(ScratchFile("bare"), ScratchFile("rebrander"), info, kVersion,
                                 error)) {
@@ -76,6 +71,7 @@ void SetUp() {
   }
   platform::OverrideModuleFileName(ScratchFile("rebrander"));
   if (formats::GetRebrandInfo().HasError()) Fail("the stamped rebrander does not load");
+  return 0;
 }
 
 std::string EBookPath() {
@@ -83,7 +79,7 @@ std::string EBookPath() {
 }
 
 std::string ScratchFile(const std::string& name) {
-  return Folder() + "/" + name;
+  return g_folder + "/" + name;
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
@@ -102,51 +98,22 @@ bool FileExists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
-formats::CVariableTable SampleTable() {
-  formats::CVariableTable table;
-  const char* const rows[][3] = {{"TITLE", "Title:", "A Book"},
-                                 {"NOTE", "Dedication:", "For you\r\nand me"},
-                                 {"BUILD", "", "fixed"}};
-  int type = 0;
-  for (const auto& row : rows) {
-    formats::CVariable variable;
-    variable.m_strIdent = row[0];
-    variable.m_strPrompt = row[1];
-    variable.m_strValue = row[2];
-    variable.m_bEditable = type < 4;
-    variable.m_nType = type;
-    type += 2;
-    table.Add(variable);
-  }
-  return table;
-}
-
-std::string SampleEBook(const formats::CVariableTable& table) {
-  WriteFile(ScratchFile("program"),
-            "\x7f"
-            "ELF program of the book");
+std::string SampleEBook() {
   packing::EBookPackage package;
   package.trailer.SetId(kEBookId);
   package.trailer.m_nVersion = kVersion;
-  package.table = table;
+  for (const char* value : {"A Book", "For you\r\nand me"}) {
+    formats::CVariable variable;
+    variable.m_strIdent = "V";
+    variable.m_strValue = value;
+    package.table.Add(variable);
+  }
+  WriteFile(ScratchFile("program"), "\177ELF program of the book");
   std::string error;
   if (!packing::PackEBook(ScratchFile("program"), package, ScratchFile("packed"), error)) {
     Fail("cannot pack an E-Book");
   }
   return ReadFile(ScratchFile("packed"));
-}
-
-bool SameTable(const formats::CVariableTable& a, const formats::CVariableTable& b) {
-  if (a.GetSize() != b.GetSize() || a.m_bRebranded != b.m_bRebranded) return false;
-  for (int i = 0; i < a.GetSize(); ++i) {
-    const formats::CVariable& x = a[i];
-    const formats::CVariable& y = b[i];
-    if (x.m_strIdent != y.m_strIdent || x.m_strPrompt != y.m_strPrompt ||
-        x.m_strValue != y.m_strValue || x.m_bEditable != y.m_bEditable || x.m_nType != y.m_nType) {
-      return false;
-    }
-  }
-  return true;
 }
 
 void Fail(const char* what) {

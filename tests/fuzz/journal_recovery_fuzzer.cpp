@@ -3,11 +3,8 @@
 // and saved bytes of a journal that carries the E-Book's true identity and a
 // valid checksum (so that the roll-back itself is reached), or the same with
 // the length made to agree.
-#include <cstring>
-
 #include "ebook/store_journal.h"
 #include "ebook/store_recovery.h"
-#include "platform/file_io.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {
@@ -20,45 +17,30 @@ int32_t TakeInt(const uint8_t*& data, size_t& size) {
   return static_cast<int32_t>(value);
 }
 
-// A journal for the E-Book as it is now, or an empty string when the offset
-// does not fit in it.
-std::string JournalWithTrueIdentity(int32_t offset, int32_t length, std::string bytes) {
-  const platform::HFILE file = platform::_lopen(fuzzing::EBookPath(), platform::OF_SHARED_READ);
-  ebook::CStoreJournal journal;
-  const bool identified =
-      file != platform::HFILE_ERROR && ebook::IdentifyEBook(file, offset, journal.m_identity);
-  if (file != platform::HFILE_ERROR) platform::_lclose(file);
-  if (!identified) return {};
-  journal.m_backup.Assign(offset, length, std::move(bytes));
-  return ebook::EncodeJournal(journal);
-}
-
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzzing::SetUp();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const uint8_t mode = *data++ % 3;
   --size;
-  static const std::string ebookBytes = fuzzing::SampleEBook(fuzzing::SampleTable());
+  static const std::string ebookBytes = fuzzing::SampleEBook();
   const std::string ebookPath = fuzzing::EBookPath();
   const std::string journalPath = ebook::JournalPathFor(ebookPath);
   fuzzing::WriteFile(ebookPath, ebookBytes);
 
-  std::string journal;
-  if (mode == 0) {
-    journal.assign(reinterpret_cast<const char*>(data), size);
-  } else {
+  std::string journal(reinterpret_cast<const char*>(data), size);
+  if (mode != 0) {
     const int32_t offset = TakeInt(data, size);
     int32_t length = mode == 1 ? TakeInt(data, size) : 0;
     std::string bytes(reinterpret_cast<const char*>(data), size);
     if (mode == 2) length = static_cast<int32_t>(uint32_t(offset) + uint32_t(bytes.size()));
-    journal = JournalWithTrueIdentity(offset, length, std::move(bytes));
-    if (journal.empty()) return 0;
+    const platform::HFILE file = platform::_lopen(ebookPath, platform::OF_SHARED_READ);
+    ebook::CStoreJournal made;
+    const bool identified = ebook::IdentifyEBook(file, offset, made.m_identity);
+    platform::_lclose(file);
+    if (!identified) return 0;  // the offset does not fit in the E-Book
+    made.m_backup.Assign(offset, length, std::move(bytes));
+    journal = ebook::EncodeJournal(made);
   }
   fuzzing::WriteFile(journalPath, journal);
 

@@ -3,11 +3,6 @@
 #include "ebook/ebook_file.h"
 #include "tests/fuzz/fuzz_support.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzzing::SetUp();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   fuzzing::WriteFile(fuzzing::EBookPath(), input);

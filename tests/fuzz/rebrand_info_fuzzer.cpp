@@ -4,24 +4,6 @@
 #include "tests/fuzz/fuzz_support.h"
 #include "tools/mkrebrander/stamp.h"
 
-namespace {
-
-bool SameInfo(const formats::CRebrandInfo& a, const formats::CRebrandInfo& b) {
-  const formats::CInfoBlock& x = a.Info();
-  const formats::CInfoBlock& y = b.Info();
-  return x.m_strEBookFile == y.m_strEBookFile && x.m_strEBookId == y.m_strEBookId &&
-         x.m_strText3 == y.m_strText3 && x.m_strTitle == y.m_strTitle &&
-         x.m_strStatusBefore == y.m_strStatusBefore && x.m_strStatusAfter == y.m_strStatusAfter &&
-         x.m_bAllowRepeat == y.m_bAllowRepeat && a.Trailer().m_nVersion == b.Trailer().m_nVersion;
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzzing::SetUp();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = fuzzing::ScratchFile("input-rebrander");
   fuzzing::WriteFile(path, std::string(reinterpret_cast<const char*>(data), size));
@@ -34,7 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::Fail("loaded information cannot be stamped again");
   }
   const formats::CRebrandInfo again(restamped);
-  if (again.HasError() || !SameInfo(info, again)) {
+  const formats::CInfoBlock& x = info.Info();
+  const formats::CInfoBlock& y = again.Info();
+  if (again.HasError() || x.m_strEBookFile != y.m_strEBookFile ||
+      x.m_strEBookId != y.m_strEBookId || x.m_strText3 != y.m_strText3 ||
+      x.m_strTitle != y.m_strTitle || x.m_strStatusBefore != y.m_strStatusBefore ||
+      x.m_strStatusAfter != y.m_strStatusAfter || x.m_bAllowRepeat != y.m_bAllowRepeat ||
+      info.Trailer().m_nVersion != again.Trailer().m_nVersion) {
     fuzzing::Fail("stamped information loads back differently");
   }
   return 0;
