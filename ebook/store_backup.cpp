@@ -7,18 +7,22 @@ namespace ebook {
 
 using namespace platform;
 
-bool CStoreBackup::Save(HFILE file, int32_t offset, int32_t length) {
-  if (offset < 0 || offset > length) return false;
-  m_nOffset = offset;
-  m_nLength = length;
-  const auto count = static_cast<uint32_t>(length - offset);
+bool ReadBytesAt(HFILE file, int32_t offset, int32_t count, std::string& bytes) {
+  if (offset < 0 || count < 0) return false;
   try {
-    m_strBytes.assign(count, '\0');
+    bytes.assign(static_cast<size_t>(count), '\0');
   } catch (const std::bad_alloc&) {
     return false;
   }
   return _llseek(file, offset, FILE_BEGIN) == offset &&
-         _lread(file, m_strBytes.data(), count) == static_cast<int32_t>(count);
+         _lread(file, bytes.data(), static_cast<uint32_t>(count)) == count;
+}
+
+bool CStoreBackup::Save(HFILE file, int32_t offset, int32_t length) {
+  if (offset < 0 || offset > length) return false;
+  m_nOffset = offset;
+  m_nLength = length;
+  return ReadBytesAt(file, offset, length - offset, m_strBytes);
 }
 
 void CStoreBackup::Assign(int32_t offset, int32_t length, std::string bytes) {

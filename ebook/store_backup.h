@@ -9,6 +9,10 @@
 
 namespace ebook {
 
+// Reads `count` bytes at `offset` into `bytes`; false when they cannot be read
+// in full or do not fit in memory.
+bool ReadBytesAt(platform::HFILE file, int32_t offset, int32_t count, std::string& bytes);
+
 class CStoreBackup {
  public:
   // Reads the bytes from `offset` to `length`, the end of the open file.

@@ -1,7 +1,5 @@
 #include "ebook/store_recovery.h"
 
-#include <new>
-
 #include "ebook/ebook_file.h"
 #include "ebook/ebook_messages.h"
 #include "ebook/store_journal.h"
@@ -14,18 +12,6 @@ using namespace platform;
 
 namespace {
 
-// The first `size` bytes of the file; false when they cannot be read or do
-// not fit in memory.
-bool ReadBytes(HFILE file, int32_t size, std::string& bytes) {
-  try {
-    bytes.assign(static_cast<size_t>(size), '\0');
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  return _llseek(file, 0, FILE_BEGIN) == 0 &&
-         _lread(file, bytes.data(), static_cast<uint32_t>(size)) == size;
-}
-
 RecoveryOutcome Discard(const std::string& journalPath, RecoveryOutcome outcome) {
   RemoveJournal(journalPath);
   return outcome;
@@ -36,7 +22,7 @@ RecoveryOutcome Recover(HFILE ebook, HFILE journalFile, const std::string& journ
   const int32_t size = _llseek(journalFile, 0, FILE_END);
   if (size < 0) return Discard(journalPath, RecoveryOutcome::kDiscarded);
   std::string bytes;
-  if (!ReadBytes(journalFile, size, bytes)) return RecoveryOutcome::kFailed;
+  if (!ReadBytesAt(journalFile, 0, size, bytes)) return RecoveryOutcome::kFailed;
   CStoreJournal journal;
   if (!DecodeJournal(bytes, journal)) return Discard(journalPath, RecoveryOutcome::kDiscarded);
   bytes = std::string();

@@ -12,7 +12,6 @@ namespace ui {
 class CEdit {
  public:
   void Attach(QWidget* control) { m_pWnd = control; }
-  QWidget* GetSafeHwnd() const { return m_pWnd; }
   void SetWindowText(const QString& text);
   QString GetWindowText() const;
 
@@ -23,7 +22,6 @@ class CEdit {
 class CStatic {
  public:
   void Attach(QLabel* control) { m_pWnd = control; }
-  QLabel* GetSafeHwnd() const { return m_pWnd; }
   void SetWindowText(const QString& text);
 
  private:

@@ -42,7 +42,6 @@ class CCustomizeWizard {
   std::string GetValue(const CPropertyPage* page) const;
   void SetValue(const CPropertyPage* page, const std::string& text);
 
-  CPropertySheet* GetSheet() const { return m_pSheet.get(); }
   int GetPageCount() const { return static_cast<int>(m_entries.size()); }
 
  private:

@@ -31,7 +31,6 @@ class CPropertyPage {
   QString GetTitle() const;
 
   virtual bool OnSetActive() { return true; }
-  virtual bool OnKillActive() { return true; }
   // 0 goes to the neighbouring page; -1 stays.
   virtual int OnWizardBack() { return 0; }
   virtual int OnWizardNext() { return 0; }

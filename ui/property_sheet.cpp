@@ -33,7 +33,6 @@ CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent, int sele
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      m_strCaption(caption),
       m_nSelectPage(selectPage) {
   setWindowTitle(LiteralWindowTitle(caption));
   const res::DialogTemplate& page = res::GetDialogTemplate(res::IDD_SINGLELINE_PAGE);

@@ -37,7 +37,6 @@ class CPropertySheet : public QDialog {
   void AddPage(CPropertyPage* page);
   int GetPageCount() const { return static_cast<int>(m_pages.size()); }
   CPropertyPage* GetActivePage() const;
-  int GetActiveIndex() const { return m_nActive; }
 
   // Shows the sheet modally; ID_WIZFINISH after Finish, IDCANCEL otherwise.
   int DoModal();
@@ -56,7 +55,6 @@ class CPropertySheet : public QDialog {
   void OnNext();
   void OnFinish();
 
-  QString m_strCaption;
   int m_nSelectPage;
   std::vector<CPropertyPage*> m_pages;
   int m_nActive = -1;
