@@ -18,7 +18,8 @@ QWidget* MakeStatic(const ControlTemplate& control, QWidget* parent) {
   // Texts come from the executables: never markup, and '&' is never a mnemonic.
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label->setWordWrap((control.style & res::kWordWrap) != 0);
+  // A left-aligned static wraps at word boundaries, as the classic control does.
+  label->setWordWrap((control.style & res::style::kSsTypeMask) == res::style::kSsLeft);
   return label;
 }
 
@@ -29,10 +30,10 @@ QWidget* MakeButton(const ControlTemplate& control, QWidget* parent) {
 }
 
 QWidget* MakeEdit(const ControlTemplate& control, QWidget* parent) {
-  if (!(control.style & res::kMultiLine)) return new QLineEdit(parent);
+  if (!(control.style & res::style::kEsMultiLine)) return new QLineEdit(parent);
   auto* edit = new QPlainTextEdit(parent);
   edit->setTabChangesFocus(true);
-  if (control.style & res::kScrollBars) {
+  if (control.style & res::style::kHScroll) {
     edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -62,7 +63,7 @@ void BuildDialog(QWidget* window, const res::DialogTemplate& dialog) {
     QWidget* widget = MakeControl(control, window);
     widget->setObjectName(QString::number(control.id));
     widget->setGeometry(MapDialogRect(font, control.x, control.y, control.width, control.height));
-    if (!(control.style & res::kTabStop)) {
+    if (!(control.style & res::style::kTabStop)) {
       widget->setFocusPolicy(Qt::NoFocus);
     } else {
       if (previousTabStop) QWidget::setTabOrder(previousTabStop, widget);
