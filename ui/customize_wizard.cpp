@@ -2,16 +2,11 @@
 
 #include <cstdio>
 
-#include "res/dialog_template.h"
-#include "ui/controls.h"
-#include "ui/property_sheet.h"
-#include "ui/text_codec.h"
 #include "ui/wizard_pages.h"
 
 namespace ui {
 
-CCustomizeWizard::CCustomizeWizard()
-    : m_pSheet(std::make_unique<CPropertySheet>(QStringLiteral("Customize"))) {}
+CCustomizeWizard::CCustomizeWizard() : m_pSheet(std::make_unique<CPropertySheet>("Customize")) {}
 
 CCustomizeWizard::~CCustomizeWizard() {
   for (auto& entry : m_entries) {
@@ -49,7 +44,7 @@ bool CCustomizeWizard::AddVariable(formats::CVariable* variable) {
 
 int CCustomizeWizard::Run() {
   const int count = GetPageCount();
-  if (count == 0) return res::IDCANCEL;
+  if (count == 0) return IDCANCEL;
   for (int i = 0; i < count; ++i) {
     CWizardEntry& entry = *m_entries[i];
     std::snprintf(entry.m_szTitle, sizeof entry.m_szTitle, "Step %d of %d", i + 1, count);
@@ -69,10 +64,10 @@ int CCustomizeWizard::FindPage(const CPropertyPage* page) const {
 void CCustomizeWizard::ActivatePage(const CPropertyPage* page, CStatic& prompt) {
   const int index = FindPage(page);
   if (index < 0) return;
-  unsigned buttons = index > 0 ? PSWIZB_BACK : 0;
+  uint32_t buttons = index > 0 ? PSWIZB_BACK : 0;
   buttons |= index + 1 == GetPageCount() ? PSWIZB_FINISH : PSWIZB_NEXT;
   m_pSheet->PostWizardButtons(buttons);
-  prompt.SetWindowText(FromExecutableText(m_entries[index]->m_pVariable->m_strPrompt));
+  prompt.SetWindowText(m_entries[index]->m_pVariable->m_strPrompt);
 }
 
 std::string CCustomizeWizard::GetValue(const CPropertyPage* page) const {

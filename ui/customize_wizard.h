@@ -7,13 +7,11 @@
 #include <vector>
 
 #include "formats/variable_table.h"
+#include "ui/framework/property_sheet.h"
 
 namespace ui {
 
 class CCustomizeWizard;
-class CPropertyPage;
-class CPropertySheet;
-class CStatic;
 
 struct CWizardEntry {
   CCustomizeWizard* m_pWizard = nullptr;

@@ -1,11 +1,11 @@
 #include "ui/rebrand_app.h"
 
-#include "platform/user_interface.h"
 #include "ui/rebrand_dlg.h"
 
 namespace ui {
-
+namespace {
 CRebrandApp theApp;
+}  // namespace
 
 bool CRebrandApp::InitInstance() {
   CRebrandDlg dlg;
@@ -13,10 +13,6 @@ bool CRebrandApp::InitInstance() {
   dlg.DoModal();
   m_pMainWnd = nullptr;
   return false;
-}
-
-void CRebrandApp::SetAppName(const std::string& name) {
-  platform::SetApplicationName(name);
 }
 
 }  // namespace ui

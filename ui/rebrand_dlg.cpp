@@ -1,67 +1,78 @@
 #include "ui/rebrand_dlg.h"
 
-#include <QLabel>
-#include <QPushButton>
-
 #include "ebook/ebook_file.h"
 #include "ebook/launch_ebook.h"
 #include "formats/rebrand_info.h"
 #include "platform/user_interface.h"
 #include "res/dialog_template.h"
 #include "ui/customize_wizard.h"
-#include "ui/dialog_builder.h"
-#include "ui/property_sheet.h"
-#include "ui/rebrand_app.h"
-#include "ui/text_codec.h"
+#include "ui/framework/property_sheet.h"
+#include "ui/framework/win_app.h"
 
 namespace ui {
 
-CRebrandDlg::CRebrandDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
-      m_hIcon(QStringLiteral(":/icon128.svg")) {
-  BuildDialog(this, res::GetDialogTemplate(res::IDD_REBRAND_DIALOG));
-  connect(GetDlgItem<QPushButton>(this, res::IDCANCEL), &QPushButton::clicked, this,
-          &CRebrandDlg::reject);
-  connect(GetDlgItem<QPushButton>(this, res::IDC_VIEW_EBOOK), &QPushButton::clicked, this,
-          &CRebrandDlg::OnViewEBook);
-  connect(GetDlgItem<QPushButton>(this, res::IDC_CUSTOMIZE), &QPushButton::clicked, this,
-          &CRebrandDlg::OnCustomize);
-}
+CRebrandDlg::CRebrandDlg(CWnd* parent)
+    : CDialog(res::IDD_REBRAND_DIALOG, parent),
+      m_hIcon(AfxGetApp()->LoadIcon(res::IDR_MAINFRAME)) {}
 
 void CRebrandDlg::DoDataExchange() {
-  m_btnView = GetDlgItem<QPushButton>(this, res::IDC_VIEW_EBOOK);
-  m_btnCustomize = GetDlgItem<QPushButton>(this, res::IDC_CUSTOMIZE);
-  m_stcStatus = GetDlgItem<QLabel>(this, res::IDC_STATUS);
-}
-
-int CRebrandDlg::DoModal() {
-  OnInitDialog();
-  return m_bEndedDuringInit ? result() : exec();
+  DDX_Control(res::IDC_VIEW_EBOOK, m_btnView);
+  DDX_Control(res::IDC_CUSTOMIZE, m_btnCustomize);
+  DDX_Control(res::IDC_STATUS, m_stcStatus);
 }
 
 bool CRebrandDlg::OnInitDialog() {
-  DoDataExchange();
-  setWindowIcon(m_hIcon);
+  CDialog::OnInitDialog();
+  SetIcon(m_hIcon, true);
+  SetIcon(m_hIcon, false);
   const formats::CRebrandInfo& info = formats::GetRebrandInfo();
   if (info.HasError()) {
     platform::AfxMessageBox(info.GetError());
-    m_bEndedDuringInit = true;
-    done(res::IDCANCEL);
+    EndDialog(IDCANCEL);
     return true;
   }
-  theApp.SetAppName(info.Info().m_strTitle);
+  AfxGetApp()->SetAppName(info.Info().m_strTitle);
   RefreshStatus();
-  m_btnCustomize->setFocus();
   return true;
+}
+
+void CRebrandDlg::OnCommand(int id) {
+  switch (id) {
+    case res::IDC_VIEW_EBOOK:
+      OnViewEBook();
+      break;
+    case res::IDC_CUSTOMIZE:
+      OnCustomize();
+      break;
+    default:
+      CDialog::OnCommand(id);
+  }
+}
+
+void CRebrandDlg::OnPaint() {
+  if (!IsIconic()) {
+    CDialog::OnPaint();
+    return;
+  }
+  CPaintDC dc(this);
+  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<uintptr_t>(dc.GetSafeHdc()), 0);
+  const int cxIcon = GetSystemMetrics(SM_CXICON);
+  const int cyIcon = GetSystemMetrics(SM_CYICON);
+  CRect rect;
+  GetClientRect(&rect);
+  const int x = (rect.Width() - cxIcon + 1) / 2;
+  const int y = (rect.Height() - cyIcon + 1) / 2;
+  dc.DrawIcon(x, y, m_hIcon);
+}
+
+IconHandle CRebrandDlg::OnQueryDragIcon() {
+  return m_hIcon;
 }
 
 void CRebrandDlg::RefreshStatus() {
   const formats::CInfoBlock& info = formats::GetRebrandInfo().Info();
-  setWindowTitle(LiteralWindowTitle(FromExecutableText(info.m_strTitle)));
-  m_stcStatus->setText(
-      FromExecutableText(m_bCustomized ? info.m_strStatusAfter : info.m_strStatusBefore));
+  SetWindowText(info.m_strTitle);
+  m_stcStatus.SetWindowText(m_bCustomized ? info.m_strStatusAfter : info.m_strStatusBefore);
 }
 
 void CRebrandDlg::OnViewEBook() {
@@ -103,10 +114,6 @@ bool CRebrandDlg::CustomizeTable(formats::CVariableTable& table) {
                             platform::MessageIcon::Information);
   }
   return stored;
-}
-
-void CRebrandDlg::reject() {
-  done(res::IDCANCEL);
 }
 
 }  // namespace ui

@@ -1,11 +1,7 @@
 // The main window: the E-Book's title, a status text and three buttons.
 #pragma once
 
-#include <QDialog>
-#include <QIcon>
-
-class QLabel;
-class QPushButton;
+#include "ui/framework/dialog.h"
 
 namespace formats {
 class CVariableTable;
@@ -13,17 +9,10 @@ class CVariableTable;
 
 namespace ui {
 
-class CRebrandDlg : public QDialog {
-  Q_OBJECT
-
+class CRebrandDlg : public CDialog {
  public:
-  explicit CRebrandDlg(QWidget* parent = nullptr);
+  explicit CRebrandDlg(CWnd* parent = nullptr);
 
-  // Initialises, then runs the modal loop unless initialisation ended the dialog.
-  int DoModal();
-  // Loads the rebranding information; on failure shows its error and ends the
-  // dialog with IDCANCEL.
-  bool OnInitDialog();
   // Title and status text, read afresh from the rebranding information.
   void RefreshStatus();
 
@@ -34,20 +23,21 @@ class CRebrandDlg : public QDialog {
   // True only when the wizard was finished and the table stored.
   bool CustomizeTable(formats::CVariableTable& table);
 
-  // Exit, Escape and the close box end the dialog with IDCANCEL.
-  void reject() override;
-
  protected:
-  void DoDataExchange();
+  void DoDataExchange() override;
+  // Loads the rebranding information; on failure shows its error and ends the
+  // dialog with IDCANCEL.
+  bool OnInitDialog() override;
+  void OnCommand(int id) override;
+  // Minimised, the window shows its icon centred.
+  void OnPaint() override;
+  IconHandle OnQueryDragIcon() override;
 
-  QPushButton* m_btnView = nullptr;
-  QPushButton* m_btnCustomize = nullptr;
-  QLabel* m_stcStatus = nullptr;
-  QIcon m_hIcon;
+  CButton m_btnView;
+  CButton m_btnCustomize;
+  CStatic m_stcStatus;
+  IconHandle m_hIcon;
   int m_bCustomized = false;
-
- private:
-  bool m_bEndedDuringInit = false;
 };
 
 }  // namespace ui

@@ -1,22 +1,18 @@
 #include "ui/wizard_pages.h"
 
-#include <QLabel>
-
 #include "res/dialog_template.h"
 #include "ui/customize_wizard.h"
-#include "ui/dialog_builder.h"
-#include "ui/text_codec.h"
 
 namespace ui {
 
 void CVariablePage::DoDataExchange() {
-  m_edtValue.Attach(GetDlgItem<QWidget>(GetSafeHwnd(), res::IDC_VALUE));
-  m_stcPrompt.Attach(GetDlgItem<QLabel>(GetSafeHwnd(), res::IDC_PROMPT));
+  DDX_Control(res::IDC_VALUE, m_edtValue);
+  DDX_Control(res::IDC_PROMPT, m_stcPrompt);
 }
 
 bool CVariablePage::OnInitDialog() {
   CPropertyPage::OnInitDialog();
-  m_edtValue.SetWindowText(FromExecutableText(m_pEntry->m_pWizard->GetValue(this)));
+  m_edtValue.SetWindowText(m_pEntry->m_pWizard->GetValue(this));
   m_strShown = m_edtValue.GetWindowText();
   return true;
 }
@@ -37,8 +33,8 @@ bool CVariablePage::OnWizardFinish() {
 }
 
 void CVariablePage::CopyValue() {
-  const QString text = m_edtValue.GetWindowText();
-  if (text != m_strShown) m_pEntry->m_pWizard->SetValue(this, ToExecutableText(text));
+  const std::string text = m_edtValue.GetWindowText();
+  if (text != m_strShown) m_pEntry->m_pWizard->SetValue(this, text);
 }
 
 CSingleLinePage::CSingleLinePage(CWizardEntry* entry)

@@ -2,10 +2,9 @@
 // one-line or a multi-line field.
 #pragma once
 
-#include <QString>
+#include <string>
 
-#include "ui/controls.h"
-#include "ui/property_page.h"
+#include "ui/framework/property_sheet.h"
 
 namespace ui {
 
@@ -33,7 +32,7 @@ class CVariablePage : public CPropertyPage {
   // an untouched value keeps its exact bytes, even ones the locale cannot show.
   void CopyValue();
 
-  QString m_strShown;
+  std::string m_strShown;
 };
 
 class CSingleLinePage : public CVariablePage {

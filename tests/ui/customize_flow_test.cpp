@@ -19,17 +19,13 @@
 #include "res/dialog_template.h"
 #include "tests/ui/ui_fixture.h"
 #include "tools/mkebook/ebook_package.h"
-#include "ui/dialog_builder.h"
-#include "ui/property_page.h"
-#include "ui/property_sheet.h"
-#include "ui/rebrand_dlg.h"
+#include "ui/framework/property_sheet.h"
+#include "ui/qt/dialog_builder.h"
 
 namespace {
 
 using namespace testing_support;
 using formats::CVariable;
-using ui::CPropertySheet;
-using ui::CRebrandDlg;
 using ui::GetDlgItem;
 
 const std::string kStored = "The E-Book has been successfully customized.";
@@ -67,20 +63,27 @@ CVariable Var(const std::string& prompt, const std::string& value, int type, int
 
 // The wizard as the user sees it.
 struct Wizard {
-  CPropertySheet* sheet;
+  QWidget* sheet;
 
   static Wizard Current() {
-    auto* sheet = qobject_cast<CPropertySheet*>(QApplication::activeModalWidget());
+    QWidget* sheet = QApplication::activeModalWidget();
     EXPECT_NE(sheet, nullptr);
     EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
     QCoreApplication::processEvents();  // the buttons follow a page change by a posted message
     return {sheet};
   }
   QPushButton* Button(int id) const { return GetDlgItem<QPushButton>(sheet, id); }
-  QWidget* Page() const { return sheet->GetActivePage()->GetSafeHwnd(); }
-  QWidget* Edit() const { return GetDlgItem<QWidget>(Page(), res::IDC_VALUE); }
+  // A control of the current page; the pages seen before stay, hidden.
+  QWidget* Shown(int id) const {
+    for (QWidget* control : sheet->findChildren<QWidget*>(QString::number(id))) {
+      if (control->isVisible()) return control;
+    }
+    ADD_FAILURE() << "no control " << id << " on the current page";
+    return sheet;
+  }
+  QWidget* Edit() const { return Shown(res::IDC_VALUE); }
   std::string Prompt() const {
-    return GetDlgItem<QLabel>(Page(), res::IDC_PROMPT)->text().toStdString();
+    return qobject_cast<QLabel*>(Shown(res::IDC_PROMPT))->text().toStdString();
   }
   std::string Text() const {
     if (auto* line = qobject_cast<QLineEdit*>(Edit())) return line->text().toStdString();
@@ -132,14 +135,17 @@ class CustomizeFlowTest : public StampedRebranderTest {
     return package;
   }
 
-  void Start(int allowRepeat = 0) {
+  // Starts the rebrander; `body` runs while its main window is up.
+  void Run(const std::function<void()>& body) { Run(/*allowRepeat=*/0, body); }
+  void Run(int allowRepeat, const std::function<void()>& body) {
     formats::CInfoBlock info = SampleInfo();
     info.m_bAllowRepeat = allowRepeat;
     Stamp(info);
-    dlg = std::make_unique<CRebrandDlg>();
-    dlg->OnInitDialog();
-    dlg->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+    RunRebrander([&](QWidget* window) {
+      mainWindow = window;
+      body();
+    });
+    mainWindow = nullptr;
   }
 
   // Presses Customize; `drive` runs if the wizard comes up (no drive: cancel it).
@@ -150,12 +156,12 @@ class CustomizeFlowTest : public StampedRebranderTest {
       const Wizard w = Wizard::Current();
       drive ? drive(w) : w.Press(res::IDCANCEL);
     });
-    QTest::mouseClick(GetDlgItem<QPushButton>(dlg.get(), res::IDC_CUSTOMIZE), Qt::LeftButton);
+    QTest::mouseClick(GetDlgItem<QPushButton>(mainWindow, res::IDC_CUSTOMIZE), Qt::LeftButton);
     *pending = false;
   }
 
   std::string Status() const {
-    return GetDlgItem<QLabel>(dlg.get(), res::IDC_STATUS)->text().toStdString();
+    return GetDlgItem<QLabel>(mainWindow, res::IDC_STATUS)->text().toStdString();
   }
   std::vector<std::string> Messages() const {
     std::vector<std::string> texts;
@@ -166,7 +172,7 @@ class CustomizeFlowTest : public StampedRebranderTest {
   // Presses View and waits until the E-Book has run.
   void View() {
     QFile::remove(QString::fromStdString(ebookPath + ".started"));
-    QTest::mouseClick(GetDlgItem<QPushButton>(dlg.get(), res::IDC_VIEW_EBOOK), Qt::LeftButton);
+    QTest::mouseClick(GetDlgItem<QPushButton>(mainWindow, res::IDC_VIEW_EBOOK), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return QFile::exists(QString::fromStdString(ebookPath + ".started")); }));
   }
@@ -190,273 +196,282 @@ class CustomizeFlowTest : public StampedRebranderTest {
   std::string JournalPath() const { return ebook::JournalPathFor(ebookPath); }
 
   std::string ebookPath = dir.File("book");
-  std::unique_ptr<CRebrandDlg> dlg;
+  QWidget* mainWindow = nullptr;
   bool wizardShown = false;
 };
 
 TEST_F(CustomizeFlowTest, OnePagePerEditableVariableOfSupportedKindInTableOrder) {
   Pack({Var("Title", "Old title", 0), Var("Hidden", "keep", 2, 0), Var("Dedication", "To you", 2),
         Var("Odd", "odd kind", 7), Var("Name & address", "Ann", 1), Var("Neg", "x", -1)});
-  Start();
-  Customize([](const Wizard& w) {
-    EXPECT_EQ(w.Title(), "Step 1 of 3");
-    EXPECT_EQ(w.Prompt(), "Title");
-    EXPECT_FALSE(w.MultiLine());
-    EXPECT_EQ(w.Text(), "Old title");
-    EXPECT_EQ(w.Buttons(), "next");
-    EXPECT_FALSE(w.Button(ui::IDHELP)->isVisible());
-    w.Type("New title");
-    w.Press(ui::ID_WIZNEXT);
+  Run([&] {
+    Customize([](const Wizard& w) {
+      EXPECT_EQ(w.Title(), "Step 1 of 3");
+      EXPECT_EQ(w.Prompt(), "Title");
+      EXPECT_FALSE(w.MultiLine());
+      EXPECT_EQ(w.Text(), "Old title");
+      EXPECT_EQ(w.Buttons(), "next");
+      EXPECT_FALSE(w.Button(ui::IDHELP)->isVisible());
+      w.Type("New title");
+      w.Press(ui::ID_WIZNEXT);
 
-    EXPECT_EQ(w.Title(), "Step 2 of 3");
-    EXPECT_EQ(w.Prompt(), "Dedication");
-    EXPECT_TRUE(w.MultiLine());
-    EXPECT_EQ(w.Buttons(), "back next");
-    w.Type("Line one");
-    QTest::keyClick(w.Edit(), Qt::Key_Return);  // a new line, not Next
-    QTest::keyClicks(w.Edit(), "Line two");
-    EXPECT_EQ(w.Title(), "Step 2 of 3");
-    w.Press(ui::ID_WIZNEXT);
+      EXPECT_EQ(w.Title(), "Step 2 of 3");
+      EXPECT_EQ(w.Prompt(), "Dedication");
+      EXPECT_TRUE(w.MultiLine());
+      EXPECT_EQ(w.Buttons(), "back next");
+      w.Type("Line one");
+      QTest::keyClick(w.Edit(), Qt::Key_Return);  // a new line, not Next
+      QTest::keyClicks(w.Edit(), "Line two");
+      EXPECT_EQ(w.Title(), "Step 2 of 3");
+      w.Press(ui::ID_WIZNEXT);
 
-    EXPECT_EQ(w.Title(), "Step 3 of 3");
-    EXPECT_EQ(w.Prompt(), "Name & address") << "'&' shows as itself";
-    EXPECT_EQ(w.Buttons(), "back finish");
-    w.Type("Bea");
-    QTest::keyClick(w.Edit(), Qt::Key_Return);  // Enter on a one-line page finishes
+      EXPECT_EQ(w.Title(), "Step 3 of 3");
+      EXPECT_EQ(w.Prompt(), "Name & address") << "'&' shows as itself";
+      EXPECT_EQ(w.Buttons(), "back finish");
+      w.Type("Bea");
+      QTest::keyClick(w.Edit(), Qt::Key_Return);  // Enter on a one-line page finishes
+    });
+    EXPECT_TRUE(wizardShown);
+
+    const auto stored = Stored();
+    ASSERT_EQ(stored.table.GetSize(), 6);
+    EXPECT_EQ(stored.table[0].m_strValue, "New title");
+    EXPECT_EQ(stored.table[1].m_strValue, "keep");
+    EXPECT_EQ(stored.table[2].m_strValue, "Line one\r\nLine two");
+    EXPECT_EQ(stored.table[3].m_strValue, "odd kind");
+    EXPECT_EQ(stored.table[4].m_strValue, "Bea");
+    EXPECT_EQ(stored.table[5].m_strValue, "x");
+    EXPECT_EQ(stored.table[2].m_strIdent, "id:Dedication");
+    EXPECT_EQ(stored.table.m_bRebranded, 1);
+    EXPECT_EQ(Messages(), std::vector<std::string>{kStored});
+    EXPECT_EQ(recorder.messages[0].icon, platform::MessageIcon::Information);
+    EXPECT_EQ(recorder.messages[0].caption, SampleInfo().m_strTitle);
+    EXPECT_EQ(Status(), SampleInfo().m_strStatusAfter);
   });
-  EXPECT_TRUE(wizardShown);
-
-  const auto stored = Stored();
-  ASSERT_EQ(stored.table.GetSize(), 6);
-  EXPECT_EQ(stored.table[0].m_strValue, "New title");
-  EXPECT_EQ(stored.table[1].m_strValue, "keep");
-  EXPECT_EQ(stored.table[2].m_strValue, "Line one\r\nLine two");
-  EXPECT_EQ(stored.table[3].m_strValue, "odd kind");
-  EXPECT_EQ(stored.table[4].m_strValue, "Bea");
-  EXPECT_EQ(stored.table[5].m_strValue, "x");
-  EXPECT_EQ(stored.table[2].m_strIdent, "id:Dedication");
-  EXPECT_EQ(stored.table.m_bRebranded, 1);
-  EXPECT_EQ(Messages(), std::vector<std::string>{kStored});
-  EXPECT_EQ(recorder.messages[0].icon, platform::MessageIcon::Information);
-  EXPECT_EQ(recorder.messages[0].caption, SampleInfo().m_strTitle);
-  EXPECT_EQ(Status(), SampleInfo().m_strStatusAfter);
 }
 
 TEST_F(CustomizeFlowTest, ThousandsOfVariablesOpenAtOnceAndBuildOnlyTheVisitedPages) {
   std::vector<CVariable> many;
   for (int i = 0; i < 5000; ++i) many.push_back(Var("Prompt " + std::to_string(i), "v", i % 4));
   Pack(many);
-  Start();
-  Customize([](const Wizard& w) {
-    EXPECT_EQ(w.Title(), "Step 1 of 5000");
-    EXPECT_EQ(w.sheet->findChildren<QLineEdit*>().size(), 1);
-    w.Press(ui::ID_WIZNEXT);
-    w.Press(ui::ID_WIZNEXT);
-    EXPECT_EQ(w.Prompt(), "Prompt 2");
-    EXPECT_EQ(w.sheet->findChildren<QLineEdit*>().size() +
-                  w.sheet->findChildren<QPlainTextEdit*>().size(),
-              3);
-    w.Press(res::IDCANCEL);
+  Run([&] {
+    Customize([](const Wizard& w) {
+      EXPECT_EQ(w.Title(), "Step 1 of 5000");
+      EXPECT_EQ(w.sheet->findChildren<QLineEdit*>().size(), 1);
+      w.Press(ui::ID_WIZNEXT);
+      w.Press(ui::ID_WIZNEXT);
+      EXPECT_EQ(w.Prompt(), "Prompt 2");
+      EXPECT_EQ(w.sheet->findChildren<QLineEdit*>().size() +
+                    w.sheet->findChildren<QPlainTextEdit*>().size(),
+                3);
+      w.Press(res::IDCANCEL);
+    });
+    EXPECT_TRUE(wizardShown);
   });
-  EXPECT_TRUE(wizardShown);
 }
 
 TEST_F(CustomizeFlowTest, SinglePageOffersFinishAndCancelOnlyAndCancelWritesNothing) {
   Pack({Var("Only", "value", 3)});
   const std::string before = ReadFileBytes(ebookPath);
-  Start();
-  Customize([](const Wizard& w) {
-    EXPECT_EQ(w.Title(), "Step 1 of 1");
-    EXPECT_EQ(w.Buttons(), "finish");
-    EXPECT_TRUE(w.Button(res::IDCANCEL)->isEnabled());
-    w.Type("typed, then thrown away");
-    w.Press(res::IDCANCEL);
+  Run([&] {
+    Customize([](const Wizard& w) {
+      EXPECT_EQ(w.Title(), "Step 1 of 1");
+      EXPECT_EQ(w.Buttons(), "finish");
+      EXPECT_TRUE(w.Button(res::IDCANCEL)->isEnabled());
+      w.Type("typed, then thrown away");
+      w.Press(res::IDCANCEL);
+    });
+    EXPECT_TRUE(wizardShown);
+    EXPECT_EQ(ReadFileBytes(ebookPath), before);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(Status(), SampleInfo().m_strStatusBefore);
   });
-  EXPECT_TRUE(wizardShown);
-  EXPECT_EQ(ReadFileBytes(ebookPath), before);
-  EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(Status(), SampleInfo().m_strStatusBefore);
 }
 
 TEST_F(CustomizeFlowTest, TypedTextSurvivesBackAndNextAndIsStored) {
   Pack({Var("One", "1", 0), Var("Two", "2", 0), Var("Three", "3", 2)});
-  Start();
-  Customize([](const Wizard& w) {
-    w.Press(ui::ID_WIZNEXT);
-    w.Type("typed on two");
-    w.Press(ui::ID_WIZBACK);
-    EXPECT_EQ(w.Title(), "Step 1 of 3");
-    EXPECT_EQ(w.Buttons(), "next");
-    w.Press(ui::ID_WIZNEXT);
-    EXPECT_EQ(w.Text(), "typed on two");
-    w.Press(ui::ID_WIZNEXT);
-    w.Press(ui::ID_WIZFINISH);
+  Run([&] {
+    Customize([](const Wizard& w) {
+      w.Press(ui::ID_WIZNEXT);
+      w.Type("typed on two");
+      w.Press(ui::ID_WIZBACK);
+      EXPECT_EQ(w.Title(), "Step 1 of 3");
+      EXPECT_EQ(w.Buttons(), "next");
+      w.Press(ui::ID_WIZNEXT);
+      EXPECT_EQ(w.Text(), "typed on two");
+      w.Press(ui::ID_WIZNEXT);
+      w.Press(ui::ID_WIZFINISH);
+    });
+    EXPECT_EQ(Stored().table[1].m_strValue, "typed on two");
+    EXPECT_EQ(Stored().table[2].m_strValue, "3");
   });
-  EXPECT_EQ(Stored().table[1].m_strValue, "typed on two");
-  EXPECT_EQ(Stored().table[2].m_strValue, "3");
 }
 
 TEST_F(CustomizeFlowTest, EscapeOrCloseOnTheLastPageLeavesTheFileByteIdentical) {
   Pack({Var("One", "1", 0), Var("Two", "2", 1)});
   const std::string before = ReadFileBytes(ebookPath);
-  Start();
-  for (bool escape : {true, false}) {
-    Customize([escape](const Wizard& w) {
-      w.Type("changed");
-      w.Press(ui::ID_WIZNEXT);
-      w.Type("changed too");
-      if (escape) {
-        QTest::keyClick(w.Edit(), Qt::Key_Escape);
-      } else {
-        w.sheet->close();
-      }
-    });
-    EXPECT_TRUE(wizardShown);
-  }
-  EXPECT_EQ(ReadFileBytes(ebookPath), before);
-  EXPECT_EQ(Status(), SampleInfo().m_strStatusBefore);
+  Run([&] {
+    for (bool escape : {true, false}) {
+      Customize([escape](const Wizard& w) {
+        w.Type("changed");
+        w.Press(ui::ID_WIZNEXT);
+        w.Type("changed too");
+        if (escape) {
+          QTest::keyClick(w.Edit(), Qt::Key_Escape);
+        } else {
+          w.sheet->close();
+        }
+      });
+      EXPECT_TRUE(wizardShown);
+    }
+    EXPECT_EQ(ReadFileBytes(ebookPath), before);
+    EXPECT_EQ(Status(), SampleInfo().m_strStatusBefore);
+  });
 }
 
 TEST_F(CustomizeFlowTest, UntouchedValuesKeepTheirExactBytes) {
   const std::string invalid = "caf\xe9 \xff\xfe bytes\r\nlone\nfeed";
   Pack({Var("Raw", invalid, 0), Var("Raw lines", invalid, 2), Var("Edited", "x", 0)});
-  Start();
-  Customize([](const Wizard& w) {
-    w.Press(ui::ID_WIZNEXT);
-    w.Press(ui::ID_WIZNEXT);
-    w.Type("y");
-    w.Press(ui::ID_WIZFINISH);
+  Run([&] {
+    Customize([](const Wizard& w) {
+      w.Press(ui::ID_WIZNEXT);
+      w.Press(ui::ID_WIZNEXT);
+      w.Type("y");
+      w.Press(ui::ID_WIZFINISH);
+    });
+    const auto stored = Stored();
+    EXPECT_EQ(stored.table[0].m_strValue, invalid);
+    EXPECT_EQ(stored.table[1].m_strValue, invalid);
+    EXPECT_EQ(stored.table[2].m_strValue, "y");
   });
-  const auto stored = Stored();
-  EXPECT_EQ(stored.table[0].m_strValue, invalid);
-  EXPECT_EQ(stored.table[1].m_strValue, invalid);
-  EXPECT_EQ(stored.table[2].m_strValue, "y");
 }
 
 TEST_F(CustomizeFlowTest, RebrandedEBookIsRefusedUnlessRepeatsAreAllowed) {
   Pack({Var("One", "1", 0)}, /*rebranded=*/1);
   const std::string before = ReadFileBytes(ebookPath);
-  Start(/*allowRepeat=*/0);
-  Customize();
-  EXPECT_FALSE(wizardShown);
-  EXPECT_EQ(Messages(), std::vector<std::string>{kAlready});
-  EXPECT_EQ(recorder.messages[0].icon, platform::MessageIcon::Exclamation);
-  EXPECT_EQ(ReadFileBytes(ebookPath), before);
+  Run(/*allowRepeat=*/0, [&] {
+    Customize();
+    EXPECT_FALSE(wizardShown);
+    EXPECT_EQ(Messages(), std::vector<std::string>{kAlready});
+    EXPECT_EQ(recorder.messages[0].icon, platform::MessageIcon::Exclamation);
+    EXPECT_EQ(ReadFileBytes(ebookPath), before);
+  });
 
   formats::ResetRebrandInfoForTesting();
   recorder.messages.clear();
-  Start(/*allowRepeat=*/1);
-  Customize([](const Wizard& w) {
-    w.Type("again");
-    w.Press(ui::ID_WIZFINISH);
+  Run(/*allowRepeat=*/1, [&] {
+    Customize([](const Wizard& w) {
+      w.Type("again");
+      w.Press(ui::ID_WIZFINISH);
+    });
+    EXPECT_TRUE(wizardShown);
+    EXPECT_EQ(Stored().table[0].m_strValue, "again");
+    EXPECT_EQ(Stored().table.m_bRebranded, 1);
   });
-  EXPECT_TRUE(wizardShown);
-  EXPECT_EQ(Stored().table[0].m_strValue, "again");
-  EXPECT_EQ(Stored().table.m_bRebranded, 1);
 }
 
 TEST_F(CustomizeFlowTest, SecondRunAfterSuccessIsRefusedAndKeepsTheAfterStatus) {
   Pack({Var("One", "1", 0)});
-  Start();
-  Customize([](const Wizard& w) { w.Press(ui::ID_WIZFINISH); });
-  EXPECT_EQ(Status(), SampleInfo().m_strStatusAfter);
-  Customize();
-  EXPECT_FALSE(wizardShown);
-  EXPECT_EQ(Messages(), (std::vector<std::string>{kStored, kAlready}));
-  EXPECT_EQ(Status(), SampleInfo().m_strStatusAfter);
+  Run([&] {
+    Customize([](const Wizard& w) { w.Press(ui::ID_WIZFINISH); });
+    EXPECT_EQ(Status(), SampleInfo().m_strStatusAfter);
+    Customize();
+    EXPECT_FALSE(wizardShown);
+    EXPECT_EQ(Messages(), (std::vector<std::string>{kStored, kAlready}));
+    EXPECT_EQ(Status(), SampleInfo().m_strStatusAfter);
+  });
 }
 
 TEST_F(CustomizeFlowTest, NothingToEditShowsNoWizardAndTheBeforeStatus) {
   Pack({});
-  Start();
-  Customize();
-  EXPECT_FALSE(wizardShown);
-  EXPECT_EQ(Messages(), std::vector<std::string>{"No variables found."});
-  EXPECT_EQ(Status(), SampleInfo().m_strStatusBefore);
+  Run([&] {
+    Customize();
+    EXPECT_FALSE(wizardShown);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"No variables found."});
+    EXPECT_EQ(Status(), SampleInfo().m_strStatusBefore);
 
-  recorder.messages.clear();
-  Pack({Var("Hidden", "h", 0, 0), Var("Odd", "o", 9)});
-  const std::string before = ReadFileBytes(ebookPath);
-  Customize();
-  EXPECT_FALSE(wizardShown);
-  EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(ReadFileBytes(ebookPath), before);
-  EXPECT_EQ(Status(), SampleInfo().m_strStatusBefore);
+    recorder.messages.clear();
+    Pack({Var("Hidden", "h", 0, 0), Var("Odd", "o", 9)});
+    const std::string before = ReadFileBytes(ebookPath);
+    Customize();
+    EXPECT_FALSE(wizardShown);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(ReadFileBytes(ebookPath), before);
+    EXPECT_EQ(Status(), SampleInfo().m_strStatusBefore);
+  });
 }
 
 TEST_F(CustomizeFlowTest, FailedStoreShowsItsMessageAndTheBeforeStatus) {
   Pack({Var("One", "1", 0)});
-  Start(/*allowRepeat=*/1);
-  Customize([](const Wizard& w) { w.Press(ui::ID_WIZFINISH); });
-  ASSERT_EQ(Status(), SampleInfo().m_strStatusAfter);
-  const std::string before = ReadFileBytes(ebookPath);
-  Customize([this](const Wizard& w) {
-    w.Type("never stored");
-    chmod(ebookPath.c_str(), 0444);  // made read-only while the wizard is open
-    w.Press(ui::ID_WIZFINISH);
+  Run(/*allowRepeat=*/1, [&] {
+    Customize([](const Wizard& w) { w.Press(ui::ID_WIZFINISH); });
+    ASSERT_EQ(Status(), SampleInfo().m_strStatusAfter);
+    const std::string before = ReadFileBytes(ebookPath);
+    Customize([this](const Wizard& w) {
+      w.Type("never stored");
+      chmod(ebookPath.c_str(), 0444);  // made read-only while the wizard is open
+      w.Press(ui::ID_WIZFINISH);
+    });
+    ASSERT_EQ(recorder.messages.size(), 2u);
+    EXPECT_EQ(recorder.messages[1].text,
+              "Can't open E-Book for writing.\n\nIf it is running, please close it and try again.");
+    EXPECT_EQ(ReadFileBytes(ebookPath), before);
+    EXPECT_EQ(Status(), SampleInfo().m_strStatusBefore);
   });
-  ASSERT_EQ(recorder.messages.size(), 2u);
-  EXPECT_EQ(recorder.messages[1].text,
-            "Can't open E-Book for writing.\n\nIf it is running, please close it and try again.");
-  EXPECT_EQ(ReadFileBytes(ebookPath), before);
-  EXPECT_EQ(Status(), SampleInfo().m_strStatusBefore);
-}
-
-TEST_F(CustomizeFlowTest, CheckFailureLeavesStatusAlone) {
-  Start();
-  Customize();
-  ASSERT_EQ(recorder.messages.size(), 1u);
-  EXPECT_EQ(recorder.messages[0].text.rfind("The E-Book, book,  could not be found.", 0), 0u);
-  EXPECT_EQ(Status(), SampleInfo().m_strStatusBefore);
 }
 
 TEST_F(CustomizeFlowTest, NoDescriptorOutlivesCustomizeOrView) {
   Pack({Var("One", "1", 0)});
-  Start();
-  const auto before = OpenDescriptors();
-  Customize([](const Wizard& w) { w.Press(ui::ID_WIZFINISH); });
-  View();
-  ASSERT_EQ(Messages(), std::vector<std::string>{kStored});
-  EXPECT_EQ(OpenDescriptors(), before);
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(JournalPath())));
+  Run([&] {
+    const auto before = OpenDescriptors();
+    Customize([](const Wizard& w) { w.Press(ui::ID_WIZFINISH); });
+    View();
+    ASSERT_EQ(Messages(), std::vector<std::string>{kStored});
+    EXPECT_EQ(OpenDescriptors(), before);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(JournalPath())));
+  });
 }
 
 TEST_F(CustomizeFlowTest, ViewAndCustomizeRollBackAnInterruptedStoreBeforeTheirChecks) {
   Pack({Var("One", "1", 0)});
-  Start();
-  const std::string before = InterruptStore();
-  View();
-  EXPECT_EQ(Messages(), std::vector<std::string>{kUndone}) << "no complaint of a corrupt E-Book";
-  EXPECT_EQ(recorder.messages[0].icon, platform::MessageIcon::Information);
-  EXPECT_EQ(ReadFileBytes(ebookPath), before);
+  Run([&] {
+    const std::string before = InterruptStore();
+    View();
+    EXPECT_EQ(Messages(), std::vector<std::string>{kUndone}) << "no complaint of a corrupt E-Book";
+    EXPECT_EQ(recorder.messages[0].icon, platform::MessageIcon::Information);
+    EXPECT_EQ(ReadFileBytes(ebookPath), before);
 
-  recorder.messages.clear();
-  InterruptStore();
-  Customize();
-  EXPECT_TRUE(wizardShown) << "the wizard comes up on the rolled-back E-Book";
-  EXPECT_EQ(Messages(), std::vector<std::string>{kUndone});
-  EXPECT_EQ(ReadFileBytes(ebookPath), before);
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(JournalPath())));
+    recorder.messages.clear();
+    InterruptStore();
+    Customize();
+    EXPECT_TRUE(wizardShown) << "the wizard comes up on the rolled-back E-Book";
+    EXPECT_EQ(Messages(), std::vector<std::string>{kUndone});
+    EXPECT_EQ(ReadFileBytes(ebookPath), before);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(JournalPath())));
+  });
 }
 
-TEST_F(CustomizeFlowTest, ViewStartsTheEBookOrSaysWhyNot) {
-  Start();
-  QPushButton* view = GetDlgItem<QPushButton>(dlg.get(), res::IDC_VIEW_EBOOK);
-  QTest::mouseClick(view, Qt::LeftButton);
-  ASSERT_EQ(recorder.messages.size(), 1u) << "only the check speaks; nothing is started";
-  EXPECT_EQ(recorder.messages[0].text,
-            "The E-Book, book,  could not be found.\n\nPlease ensure that the E-Book is placed in "
-            "the " +
-                dir.Path() + "/ folder.");
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(ebookPath + ".started")));
+TEST_F(CustomizeFlowTest, MissingEBookStopsBothButtonsAtTheCheckAndViewStartsItOnceThere) {
+  Run([&] {
+    Customize();
+    QPushButton* view = GetDlgItem<QPushButton>(mainWindow, res::IDC_VIEW_EBOOK);
+    QTest::mouseClick(view, Qt::LeftButton);
+    const std::string missing =
+        "The E-Book, book,  could not be found.\n\nPlease ensure that "
+        "the E-Book is placed in the " +
+        dir.Path() + "/ folder.";
+    EXPECT_EQ(Messages(), (std::vector<std::string>{missing, missing})) << "only the check speaks";
+    EXPECT_FALSE(wizardShown);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(ebookPath + ".started")));
+    EXPECT_EQ(Status(), SampleInfo().m_strStatusBefore);
 
-  recorder.messages.clear();
-  Pack({Var("One", "1", 0)});
-  QTest::mouseClick(view, Qt::LeftButton);
-  EXPECT_TRUE(recorder.messages.empty());
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return QFile::exists(QString::fromStdString(ebookPath + ".started")); }));
-  EXPECT_EQ(dlg->windowTitle().toStdString(), SampleInfo().m_strTitle);
+    recorder.messages.clear();
+    Pack({Var("One", "1", 0)});
+    QTest::mouseClick(view, Qt::LeftButton);
+    EXPECT_TRUE(recorder.messages.empty());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return QFile::exists(QString::fromStdString(ebookPath + ".started")); }));
+    EXPECT_EQ(mainWindow->windowTitle().toStdString(), SampleInfo().m_strTitle);
+  });
 }
 
 }  // namespace

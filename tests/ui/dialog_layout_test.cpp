@@ -5,9 +5,8 @@
 #include <QTest>
 
 #include "res/dialog_template.h"
-#include "ui/dialog_builder.h"
-#include "ui/dialog_units.h"
-#include "ui/rebrand_dlg.h"
+#include "ui/qt/dialog_builder.h"
+#include "ui/qt/dialog_units.h"
 
 namespace {
 
@@ -23,8 +22,9 @@ TEST(DialogUnitsTest, FourHorizontalAndEightVerticalUnitsAreOneBaseUnit) {
 }
 
 TEST(DialogLayoutTest, MainTemplateControlsHaveTheirIdsTextsAndTabOrder) {
-  ui::CRebrandDlg dlg;
+  QWidget dlg;
   const res::DialogTemplate& t = res::GetDialogTemplate(res::IDD_REBRAND_DIALOG);
+  ui::BuildDialog(&dlg, t);
   for (const res::ControlTemplate& c : t.controls) {
     QWidget* widget = GetDlgItem<QWidget>(&dlg, c.id);
     ASSERT_NE(widget, nullptr) << c.id;
@@ -38,7 +38,8 @@ TEST(DialogLayoutTest, MainTemplateControlsHaveTheirIdsTextsAndTabOrder) {
   EXPECT_EQ(dlg.windowTitle(), "Customize");
 
   // Tab order follows the template: Customize, Exit, View, and round again.
-  QWidget* focus = GetDlgItem<QWidget>(&dlg, 1002);
+  QWidget* focus = ui::FirstTabStop(&dlg);
+  ASSERT_EQ(focus, GetDlgItem<QWidget>(&dlg, 1002));
   for (int expected : {2, 1004, 1002}) {
     do {
       focus = focus->nextInFocusChain();

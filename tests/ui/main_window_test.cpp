@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -10,8 +11,8 @@
 #include "platform/user_interface.h"
 #include "res/dialog_template.h"
 #include "tests/ui/ui_fixture.h"
-#include "ui/dialog_builder.h"
-#include "ui/qt_user_interface.h"
+#include "ui/qt/dialog_builder.h"
+#include "ui/qt/qt_user_interface.h"
 #include "ui/rebrand_dlg.h"
 
 namespace {
@@ -22,43 +23,37 @@ using ui::GetDlgItem;
 
 using MainWindowTest = StampedRebranderTest;
 
-QString StatusText(const CRebrandDlg& dlg) {
-  return GetDlgItem<QLabel>(&dlg, res::IDC_STATUS)->text();
-}
-
 TEST_F(MainWindowTest, StartShowsTitleAndBeforeStatusAsPlainText) {
   Stamp(SampleInfo());
-  CRebrandDlg dlg;
-  dlg.OnInitDialog();
-  dlg.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  RunRebrander([&](QWidget* window) {
+    const auto* status = GetDlgItem<QLabel>(window, res::IDC_STATUS);
+    EXPECT_EQ(window->windowHandle()->title(), "My <b>Book</b>");
+    EXPECT_EQ(status->text(), "Press Customize & make it yours.\nSecond line");
+    EXPECT_EQ(status->textFormat(), Qt::PlainText);
+    EXPECT_EQ(platform::GetApplicationName(), "My <b>Book</b>") << "later captions use the title";
+    EXPECT_EQ(QApplication::focusWidget(), GetDlgItem<QPushButton>(window, res::IDC_CUSTOMIZE));
+    EXPECT_TRUE(recorder.messages.empty());
 
-  EXPECT_EQ(dlg.windowHandle()->title(), "My <b>Book</b>");
-  EXPECT_EQ(StatusText(dlg), "Press Customize & make it yours.\nSecond line");
-  EXPECT_EQ(GetDlgItem<QLabel>(&dlg, res::IDC_STATUS)->textFormat(), Qt::PlainText);
-  EXPECT_EQ(platform::GetApplicationName(), "My <b>Book</b>") << "later captions use the title";
-  EXPECT_EQ(QApplication::focusWidget(), GetDlgItem<QPushButton>(&dlg, res::IDC_CUSTOMIZE));
-  EXPECT_TRUE(recorder.messages.empty());
+    // Enter presses the focused button, as in any dialog; there is no OK to end it.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(window->isVisible());
+  });
 }
 
 TEST_F(MainWindowTest, TitlesShowExactlyWhatTheStampHolds) {
   formats::CInfoBlock info = SampleInfo();
   info.m_strTitle = "Draft [*] \xff\xfe end";
   Stamp(info);
-  CRebrandDlg dlg;
-  dlg.OnInitDialog();
-  dlg.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-  const QString title = dlg.windowHandle()->title();
-  EXPECT_TRUE(title.startsWith("Draft [*] ")) << title.toStdString();
-  EXPECT_TRUE(title.endsWith(" end")) << title.toStdString();
+  RunRebrander([](QWidget* window) {
+    const QString title = window->windowHandle()->title();
+    EXPECT_TRUE(title.startsWith("Draft [*] ")) << title.toStdString();
+    EXPECT_TRUE(title.endsWith(" end")) << title.toStdString();
+  });
 
   info.m_strTitle.clear();
   Stamp(info);
   formats::ResetRebrandInfoForTesting();
-  CRebrandDlg untitled;
-  untitled.OnInitDialog();
-  EXPECT_EQ(untitled.windowTitle(), "");
+  RunRebrander([](QWidget* window) { EXPECT_EQ(window->windowTitle(), ""); });
   EXPECT_EQ(platform::GetApplicationName(), "");
 }
 
@@ -72,7 +67,7 @@ TEST_F(MainWindowTest, LoadErrorShowsOneMessageCaptionedWithExecutableNameAndEnd
   });
   guard.start(2000);
   CRebrandDlg dlg;
-  EXPECT_EQ(dlg.DoModal(), res::IDCANCEL);
+  EXPECT_EQ(dlg.DoModal(), ui::IDCANCEL);
   EXPECT_FALSE(loopEntered) << "the modal loop must not run after a load error";
   ASSERT_EQ(recorder.messages.size(), 1u);
   EXPECT_EQ(recorder.messages[0].caption, "rebrander");
@@ -82,39 +77,56 @@ TEST_F(MainWindowTest, LoadErrorShowsOneMessageCaptionedWithExecutableNameAndEnd
 
 TEST_F(MainWindowTest, ExitEscapeCloseBoxAndAltXEndTheDialog) {
   Stamp(SampleInfo());
-  const std::function<void(CRebrandDlg&)> enders[] = {
-      [](CRebrandDlg& dlg) {
-        QTest::mouseClick(GetDlgItem<QPushButton>(&dlg, res::IDCANCEL), Qt::LeftButton);
+  const std::function<void(QWidget*)> enders[] = {
+      [](QWidget* window) {
+        QTest::mouseClick(GetDlgItem<QPushButton>(window, ui::IDCANCEL), Qt::LeftButton);
       },
-      [](CRebrandDlg& dlg) { QTest::keyClick(&dlg, Qt::Key_Escape); },
-      [](CRebrandDlg& dlg) { dlg.close(); },
-      [](CRebrandDlg& dlg) {
+      [](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); },
+      [](QWidget* window) { window->close(); },
+      [](QWidget* window) {
         // Mnemonics work in the active window only.
-        dlg.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
-        QTest::keyClick(&dlg, Qt::Key_X, Qt::AltModifier);
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_X, Qt::AltModifier);
       },
   };
   for (const auto& end : enders) {
     SCOPED_TRACE(&end - enders);
     CRebrandDlg dlg;
-    WhenModal([&] { end(dlg); });
-    EXPECT_EQ(dlg.DoModal(), res::IDCANCEL);
-    EXPECT_FALSE(dlg.isVisible());
+    WhenModal([&] { end(Widget(dlg)); });
+    EXPECT_EQ(dlg.DoModal(), ui::IDCANCEL);
+    EXPECT_EQ(dlg.GetSafeHwnd(), nullptr) << "the window goes when the dialog ends";
   }
   EXPECT_TRUE(recorder.messages.empty());
 }
 
-// Enter presses the focused button, as in any dialog; there is no OK to end it.
-TEST_F(MainWindowTest, EnterDoesNotEndTheDialog) {
+// Minimised, the window alone (no controls) shows its background with the
+// icon centred on it.
+TEST_F(MainWindowTest, MinimisedWindowShowsItsIconCentred) {
   Stamp(SampleInfo());
-  CRebrandDlg dlg;
-  dlg.OnInitDialog();
-  dlg.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-  GetDlgItem<QPushButton>(&dlg, res::IDC_CUSTOMIZE)->setFocus();
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-  EXPECT_TRUE(dlg.isVisible());
+  RunRebrander([](QWidget* window) {
+    window->setWindowState(Qt::WindowMinimized);
+    QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    window->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+
+    const int size = window->style()->pixelMetric(QStyle::PM_LargeIconSize);
+    QRect centred(0, 0, size, size);
+    centred.moveCenter(window->rect().center());
+    const QRgb background = window->palette().color(QPalette::Window).rgba();
+    QRect drawn;
+    int stray = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (image.pixel(x, y) == background) continue;
+        drawn |= QRect(x, y, 1, 1);
+        stray += !centred.contains(x, y);
+      }
+    }
+    EXPECT_EQ(stray, 0) << "outside the icon, the background is erased";
+    EXPECT_GT(drawn.width(), size / 2) << "the icon is drawn at the system's icon size";
+    EXPECT_TRUE(centred.contains(drawn));
+  });
 }
 
 // The real message box: plain text, the caption, the icon, and an OK button only.

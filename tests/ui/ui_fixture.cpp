@@ -1,12 +1,16 @@
 #include "tests/ui/ui_fixture.h"
 
 #include <QApplication>
+#include <QPointer>
+#include <QTest>
 #include <QTimer>
 
 #include "formats/rebrand_info.h"
 #include "platform/module_path.h"
 #include "platform/user_interface.h"
 #include "tools/mkrebrander/stamp.h"
+#include "ui/framework/dialog.h"
+#include "ui/framework/win_app.h"
 
 namespace testing_support {
 
@@ -18,6 +22,10 @@ formats::CInfoBlock SampleInfo() {
   info.m_strStatusBefore = "Press Customize & make it yours.\nSecond line";
   info.m_strStatusAfter = "Customized.";
   return info;
+}
+
+QWidget* Widget(const ui::CWnd& window) {
+  return static_cast<QWidget*>(window.GetSafeHwnd());
 }
 
 StampedRebranderTest::StampedRebranderTest() {
@@ -39,12 +47,29 @@ void StampedRebranderTest::Stamp(const formats::CInfoBlock& info, int32_t versio
       << error;
 }
 
+void StampedRebranderTest::RunRebrander(const std::function<void(QWidget*)>& body) {
+  ui::CWinApp* app = ui::AfxGetApp();
+  bool ran = false;
+  auto pending = WhenModal([&] {
+    ran = true;
+    auto* main = static_cast<ui::CDialog*>(app->m_pMainWnd);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(Widget(*main)));
+    body(Widget(*main));
+    main->EndDialog(ui::IDCANCEL);
+  });
+  EXPECT_FALSE(app->InitInstance());
+  *pending = false;
+  EXPECT_TRUE(ran) << "the main window never came up";
+}
+
 namespace {
-void RunWhenModal(std::function<void()> action, std::shared_ptr<bool> pending) {
-  QTimer::singleShot(0, qApp, [action = std::move(action), pending] {
+void RunWhenModal(std::function<void()> action, std::shared_ptr<bool> pending,
+                  QPointer<QWidget> before) {
+  QTimer::singleShot(0, qApp, [action = std::move(action), pending, before] {
     if (!*pending) return;
-    if (!QApplication::activeModalWidget()) {
-      RunWhenModal(action, pending);
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal == before) {
+      RunWhenModal(action, pending, before);
       return;
     }
     *pending = false;
@@ -55,7 +80,7 @@ void RunWhenModal(std::function<void()> action, std::shared_ptr<bool> pending) {
 
 std::shared_ptr<bool> WhenModal(std::function<void()> action) {
   auto pending = std::make_shared<bool>(true);
-  RunWhenModal(std::move(action), pending);
+  RunWhenModal(std::move(action), pending, QApplication::activeModalWidget());
   return pending;
 }
 

@@ -1,11 +1,11 @@
-#include "ui/dialog_builder.h"
+#include "ui/qt/dialog_builder.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "ui/dialog_units.h"
+#include "ui/qt/dialog_units.h"
 
 namespace ui {
 namespace {
@@ -71,6 +71,21 @@ void BuildDialog(QWidget* window, const res::DialogTemplate& dialog) {
     }
   }
   window->setFixedSize(MapDialogRect(font, 0, 0, dialog.width, dialog.height).size());
+}
+
+Qt::WindowFlags DialogWindowFlags(uint32_t style) {
+  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint;
+  if ((style & res::style::kCaption) == res::style::kCaption) flags |= Qt::WindowTitleHint;
+  if (style & res::style::kSysMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  return flags;
+}
+
+QWidget* FirstTabStop(const QWidget* window) {
+  // Direct children come in creation order, which is the template's.
+  for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (child->focusPolicy() & Qt::TabFocus) return child;
+  }
+  return nullptr;
 }
 
 }  // namespace ui

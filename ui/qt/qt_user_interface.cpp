@@ -1,9 +1,9 @@
-#include "ui/qt_user_interface.h"
+#include "ui/qt/qt_user_interface.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
-#include "ui/text_codec.h"
+#include "ui/qt/text_codec.h"
 
 namespace ui {
 
