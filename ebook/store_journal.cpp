@@ -5,6 +5,7 @@
 
 #include "ebook/checksum.h"
 #include "platform/durable_files.h"
+#include "platform/module_path.h"
 
 namespace ebook {
 
@@ -71,9 +72,11 @@ std::string JournalPathFor(const std::string& ebookPath) {
 }
 
 std::string FolderOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
+  const auto slash = path.find_last_of(kPathSeparator);
   if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+  // A root ("/", "C:\\") keeps its separator: without it, it names another folder.
+  const bool root = slash == 0 || path[slash - 1] == ':';
+  return path.substr(0, root ? slash + 1 : slash);
 }
 
 bool IdentifyEBook(HFILE file, int32_t tableOffset, EBookIdentity& identity) {

@@ -17,12 +17,16 @@ RecoveryOutcome Discard(const std::string& journalPath, RecoveryOutcome outcome)
   return outcome;
 }
 
+// Closes the journal file once it is read.
 RecoveryOutcome Recover(HFILE ebook, HFILE journalFile, const std::string& journalPath) {
   // Longer than 32-bit positions reach: no store writes that.
   const int32_t size = _llseek(journalFile, 0, FILE_END);
-  if (size < 0) return Discard(journalPath, RecoveryOutcome::kDiscarded);
   std::string bytes;
-  if (!ReadBytesAt(journalFile, 0, size, bytes)) return RecoveryOutcome::kFailed;
+  const bool read = size >= 0 && ReadBytesAt(journalFile, 0, size, bytes);
+  // Before it may be removed: Windows removes no file that is open.
+  _lclose(journalFile);
+  if (size < 0) return Discard(journalPath, RecoveryOutcome::kDiscarded);
+  if (!read) return RecoveryOutcome::kFailed;
   CStoreJournal journal;
   if (!DecodeJournal(bytes, journal)) return Discard(journalPath, RecoveryOutcome::kDiscarded);
   bytes = std::string();
@@ -47,12 +51,12 @@ RecoveryOutcome RecoverStore(const std::string& ebookPath) {
   const HFILE journal = _lopen(journalPath, OF_SHARED_READ);
   if (journal == HFILE_ERROR) return RecoveryOutcome::kNoJournal;
   const HFILE ebook = _lopen(ebookPath, OF_EXCLUSIVE_READWRITE);
-  RecoveryOutcome outcome = RecoveryOutcome::kLeft;
-  if (ebook != HFILE_ERROR) {
-    outcome = Recover(ebook, journal, journalPath);
-    _lclose(ebook);
+  if (ebook == HFILE_ERROR) {
+    _lclose(journal);
+    return RecoveryOutcome::kLeft;
   }
-  _lclose(journal);
+  const RecoveryOutcome outcome = Recover(ebook, journal, journalPath);
+  _lclose(ebook);
   return outcome;
 }
 

@@ -32,7 +32,7 @@ void CRebrandInfo::Load(const std::string& executablePath) {
 
 std::string CRebrandInfo::GetModuleFolder() const {
   std::string path = GetModuleFileNameA();
-  const auto slash = path.find_last_of('/');
+  const auto slash = path.find_last_of(kPathSeparator);
   if (slash != std::string::npos) path.erase(slash + 1);
   return path;
 }

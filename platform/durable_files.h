@@ -19,8 +19,9 @@ bool FlushFile(HFILE file);
 bool FlushFolder(const std::string& folder);
 // Removes the name. IoOperation::Remove.
 bool RemoveFile(const std::string& path);
-// Creates a new file for writing, readable and writable by its owner only.
-// Fails when anything, a link included, already has the name.
+// Creates a new file for writing, readable and writable by its owner only (on
+// Windows, with the folder's inherited access rights). Fails when anything, a
+// link or a device included, already has the name.
 // IoOperation::Write.
 HFILE CreateNewFile(const std::string& path);
 

@@ -13,10 +13,12 @@ using HFILE = int;
 inline constexpr HFILE HFILE_ERROR = -1;
 
 // Read only, shared with every other opener. Fails on a missing or non-regular
-// file and while another process holds the file in OF_EXCLUSIVE_READWRITE.
+// file (a folder, a FIFO, a device) and while another process holds the file
+// in OF_EXCLUSIVE_READWRITE (on Windows, any handle that denies reading).
 inline constexpr int OF_SHARED_READ = 64;
 // Read and write, exclusive. Fails while any other process has the file open,
-// mapped or running, and on a read-only file; keeps others out while held.
+// mapped or running (on Windows, while any other handle, this process's too,
+// has it open), and on a read-only file; keeps others out while held.
 inline constexpr int OF_EXCLUSIVE_READWRITE = 18;
 
 inline constexpr int FILE_BEGIN = 0;
@@ -38,7 +40,8 @@ HFILE _lclose(HFILE file);
 bool SetFileLength(HFILE file, int32_t length);
 
 // Creates or truncates a file for reading and writing; for the tools that
-// build executables, never used on the E-Book.
+// build executables, never used on the E-Book. Windows has no permission bits:
+// there the file is a normal one whatever `permissions` says.
 HFILE _lcreat(const std::string& path, unsigned permissions = 0644);
 
 }  // namespace platform

@@ -1,9 +1,8 @@
 #include "platform/module_path.h"
 
-#include <unistd.h>
-
 #include <utility>
-#include <vector>
+
+#include "platform/native.h"
 
 namespace platform {
 namespace {
@@ -14,14 +13,7 @@ std::optional<std::string>& Override() {
 }  // namespace
 
 std::string GetModuleFileNameA() {
-  if (Override()) return *Override();
-  std::vector<char> buffer(256);
-  for (;;) {
-    const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (n < 0) return {};
-    if (static_cast<size_t>(n) < buffer.size()) return std::string(buffer.data(), n);
-    buffer.resize(buffer.size() * 2);
-  }
+  return Override() ? *Override() : native::ExecutablePath();
 }
 
 void OverrideModuleFileName(std::optional<std::string> path) {

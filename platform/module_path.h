@@ -1,10 +1,17 @@
-// The full path of the running executable, as the kernel knows it.
+// The full path of the running executable, as the system knows it, and the
+// character that separates a folder from the name after it in such a path.
 #pragma once
 
 #include <optional>
 #include <string>
 
 namespace platform {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
 
 std::string GetModuleFileNameA();
 

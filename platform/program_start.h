@@ -16,9 +16,10 @@ inline constexpr uint32_t kStartFailed = 31;
 inline constexpr uint32_t kStartSucceeded = 33;
 
 // Runs the executable at `path` as a process of its own that inherits no
-// descriptor beyond standard input, output and error, and is never waited for.
-// The path is the program itself, never parsed as a command line. The show
-// command is accepted for the callers' sake; the window manager decides.
+// descriptor or handle (on POSIX, standard input, output and error excepted),
+// and is never waited for. The path is the program itself, never parsed as a
+// command line. The show command goes to the program's first window on
+// Windows; on POSIX the window manager decides.
 uint32_t WinExec(const std::string& path, int showCommand);
 
 }  // namespace platform

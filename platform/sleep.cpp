@@ -1,8 +1,8 @@
 #include "platform/sleep.h"
 
-#include <chrono>
-#include <thread>
 #include <utility>
+
+#include "platform/native.h"
 
 namespace platform {
 namespace {
@@ -16,7 +16,7 @@ void Sleep(uint32_t milliseconds) {
   if (Current()) {
     Current()(milliseconds);
   } else {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    native::Sleep(milliseconds);
   }
 }
 

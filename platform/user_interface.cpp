@@ -19,7 +19,7 @@ std::optional<std::string>& AppName() {
 }
 
 std::string FileTitle(const std::string& path) {
-  std::string name = path.substr(path.find_last_of('/') + 1);
+  std::string name = path.substr(path.find_last_of(kPathSeparator) + 1);
   const auto dot = name.find_last_of('.');
   if (dot != std::string::npos && dot > 0) name.erase(dot);
   return name;

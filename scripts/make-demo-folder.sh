@@ -1,13 +1,22 @@
 #!/usr/bin/env bash
 # Lays out a demo folder: the sample E-Book, packed with its sample table, and
-# beside it a rebrander stamped for that E-Book.
-# usage: scripts/make-demo-folder.sh BUILD_DIR DEMO_DIR
+# beside it a rebrander stamped for that E-Book. With --windows, the programs
+# are the Windows ones from WINDOWS_BUILD_DIR (packed and stamped by the Linux
+# tools from BUILD_DIR, which only append records).
+# usage: scripts/make-demo-folder.sh [--windows WINDOWS_BUILD_DIR] BUILD_DIR DEMO_DIR
 set -euo pipefail
 
-if [ $# -ne 2 ]; then
-  echo "usage: $0 BUILD_DIR DEMO_DIR" >&2
+usage() {
+  echo "usage: $0 [--windows WINDOWS_BUILD_DIR] BUILD_DIR DEMO_DIR" >&2
   exit 2
+}
+windows=""
+if [ "${1:-}" = "--windows" ]; then
+  [ $# -ge 2 ] || usage
+  windows=$2
+  shift 2
 fi
+[ $# -eq 2 ] || usage
 build=$1
 demo=$2
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,25 +24,33 @@ table="$source_dir/tools/sample-ebook/sample-table.json"
 
 mkebook="$build/tools/mkebook/mkebook"
 mkrebrander="$build/tools/mkrebrander/mkrebrander"
-sample="$build/tools/sample-ebook/sample-ebook"
-rebrander="$build/ui/rebrander"
+if [ -n "$windows" ]; then
+  exe=.exe
+  sample="$windows/tools/sample-ebook/sample-ebook.exe"
+  rebrander="$windows/ui/rebrander.exe"
+else
+  exe=""
+  sample="$build/tools/sample-ebook/sample-ebook"
+  rebrander="$build/ui/rebrander"
+fi
 for program in "$mkebook" "$mkrebrander" "$sample" "$rebrander"; do
-  if [ ! -f "$program" ] || [ ! -x "$program" ]; then
-    echo "make-demo-folder: $program is missing; build the project in $build first" >&2
+  if [ ! -f "$program" ] || { [ -z "$windows" ] && [ ! -x "$program" ]; }; then
+    echo "make-demo-folder: $program is missing; build the project first" >&2
     exit 1
   fi
 done
 
 mkdir -p "$demo"
-"$mkebook" pack --program "$sample" --table "$table" --output "$demo/sample-ebook"
+book="sample-ebook$exe"
+"$mkebook" pack --program "$sample" --table "$table" --output "$demo/$book"
 
 # Identity and version are read back from the packed E-Book, so the rebrander
 # always matches it.
-id=$("$mkebook" dump "$demo/sample-ebook" --field id)
-version=$("$mkebook" dump "$demo/sample-ebook" --field version)
+id=$("$mkebook" dump "$demo/$book" --field id)
+version=$("$mkebook" dump "$demo/$book" --field version)
 
-"$mkrebrander" --program "$rebrander" --output "$demo/rebrander" \
-  --ebook-file sample-ebook --ebook-id "$id" --version "$version" \
+"$mkrebrander" --program "$rebrander" --output "$demo/rebrander$exe" \
+  --ebook-file "$book" --ebook-id "$id" --version "$version" \
   --title "Sample E-Book Customizer" \
   --status-before "Welcome! This tool makes the sample E-Book beside it your own.
 
@@ -43,4 +60,4 @@ Press Customize to put your own title, name, dedication, note and website into t
 Press View E-Book to see them in the book." \
   --allow-repeat 0
 
-echo "Demo folder ready: $demo/rebrander beside $demo/sample-ebook"
+echo "Demo folder ready: $demo/rebrander$exe beside $demo/$book"

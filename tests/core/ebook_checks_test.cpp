@@ -1,12 +1,12 @@
 // Finding and checking the E-Book, and probing that nobody else has it open.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 
 #include "ebook/ebook_file.h"
+#include "platform/module_path.h"
 #include "platform/sleep.h"
 #include "tests/core/ebook_fixture.h"
 #include "tests/core/other_process.h"
@@ -16,13 +16,14 @@ namespace {
 using namespace ebook_testing;
 using ebook::CEBookFile;
 using testing_support::OtherProcess;
+using testing_support::SetReadOnly;
 
 using ValidateTest = EBookTest;
 
 // Identity before version, both exact.
 TEST_F(ValidateTest, MatchingEBookPassesSilentlyAndEachWrongOneGetsItsMessage) {
-  ASSERT_EQ(chmod(EBookPath().c_str(), 0444), 0);
-  EXPECT_EQ(CEBookFile().GetPath(), dir.Path() + "/book.exe");
+  SetReadOnly(EBookPath(), true);
+  EXPECT_EQ(CEBookFile().GetPath(), dir.Path() + platform::kPathSeparator + "book.exe");
   EXPECT_TRUE(CEBookFile().Validate()) << "even when read-only";
   EXPECT_TRUE(ui.messages.empty());
   std::string id;
@@ -30,7 +31,7 @@ TEST_F(ValidateTest, MatchingEBookPassesSilentlyAndEachWrongOneGetsItsMessage) {
   ASSERT_TRUE(CEBookFile().ReadIdentity(id, version));
   EXPECT_EQ(id, kEBookId);
   EXPECT_EQ(version, kVersion);
-  ASSERT_EQ(chmod(EBookPath().c_str(), 0644), 0);
+  SetReadOnly(EBookPath(), false);
   std::string damagedEnd = original;
   damagedEnd.back() ^= 0x01;
   const auto with = [&](const std::string& id, int32_t version) {
@@ -58,11 +59,13 @@ TEST_F(ValidateTest, MatchingEBookPassesSilentlyAndEachWrongOneGetsItsMessage) {
     ExpectOnlyMessage(c.message);
   }
   // Missing, or a folder under its name: the message names the rebrander's folder.
-  ASSERT_EQ(unlink(EBookPath().c_str()), 0);
+  ASSERT_TRUE(std::filesystem::remove(EBookPath()));
   for (bool folder : {false, true}) {
-    ASSERT_EQ(folder ? mkdir(EBookPath().c_str(), 0755) : 0, 0);
+    if (folder) {
+      ASSERT_TRUE(std::filesystem::create_directory(EBookPath()));
+    }
     EXPECT_FALSE(CEBookFile().Validate());
-    ExpectOnlyMessage(NotFoundText(dir.Path() + "/"));
+    ExpectOnlyMessage(NotFoundText(dir.Path() + platform::kPathSeparator));
   }
 }
 
@@ -110,7 +113,7 @@ TEST_F(ProbeTest, FiveTriesASecondApartUnderTheWaitCursor) {
     EXPECT_EQ(ui.waitCursor, (std::vector<bool>{true, false}));
     holder.reset();
   }
-  ASSERT_EQ(chmod(EBookPath().c_str(), 0444), 0);
+  SetReadOnly(EBookPath(), true);
   EXPECT_FALSE(CEBookFile().ProbeNotInUse()) << "read-only";
   ExpectOnlyMessage(kAlreadyRunning);
 }

@@ -1,6 +1,6 @@
 #include "tests/core/ebook_fixture.h"
 
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "ebook/ebook_file.h"
 #include "ebook/store_journal.h"
@@ -8,6 +8,7 @@
 #include "formats/rebrand_info.h"
 #include "platform/module_path.h"
 #include "platform/sleep.h"
+#include "tests/core/other_process.h"
 #include "tools/mkrebrander/stamp.h"
 
 namespace ebook_testing {
@@ -140,8 +141,7 @@ std::string EBookTest::JournalPath() const {
 }
 
 bool EBookTest::JournalExists() const {
-  struct stat st;
-  return lstat(JournalPath().c_str(), &st) == 0;
+  return std::filesystem::exists(std::filesystem::symlink_status(JournalPath()));
 }
 
 void EBookTest::WriteSampleEBook(int32_t gap) {
@@ -150,8 +150,10 @@ void EBookTest::WriteSampleEBook(int32_t gap) {
 }
 
 void EBookTest::WriteRunnableEBook() {
-  WriteEBook(EBookPath(), ReadFileBytes("/bin/sleep"), SampleTable(), SampleTrailer());
-  ASSERT_EQ(chmod(EBookPath().c_str(), 0755), 0);
+  WriteEBook(EBookPath(), ReadFileBytes(testing_support::ChildProgramPath()), SampleTable(),
+             SampleTrailer());
+  std::filesystem::permissions(EBookPath(), std::filesystem::perms::owner_exec,
+                               std::filesystem::perm_options::add);
 }
 
 CVariableTable EBookTest::Load() {

@@ -111,7 +111,7 @@ class EBookTest : public ::testing::Test {
   std::string JournalPath() const;
   bool JournalExists() const;
   void WriteSampleEBook(int32_t gap = 0);
-  // The sample table behind a copy of /bin/sleep, ready to run.
+  // The sample table behind a copy of the test child program, ready to run.
   void WriteRunnableEBook();
   formats::CVariableTable Load();
   // Exactly one message was shown, with this text and the exclamation icon,

@@ -1,12 +1,11 @@
 // Loading the variable table and storing it back in place, and files with
 // hostile values that must give their message and never be written.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
+#include <fstream>
 
 #include "ebook/ebook_file.h"
 #include "tests/core/ebook_fixture.h"
@@ -46,17 +45,13 @@ class TableIoTest : public EBookTest {
     EXPECT_EQ(io.Pattern(), "");
     EXPECT_TRUE(ReadFileBytes(EBookPath()) == bytes);
   }
-  off_t Length() const {
-    struct stat st;
-    return stat(EBookPath().c_str(), &st) == 0 ? st.st_size : -1;
-  }
-  // Makes the E-Book sparse and `length` long, with `tail` at `at`.
-  void WriteLarge(off_t length, const std::string& tail, off_t at) {
-    const int fd = open(EBookPath().c_str(), O_RDWR);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(ftruncate(fd, length), 0);
-    ASSERT_EQ(pwrite(fd, tail.data(), tail.size(), at), static_cast<ssize_t>(tail.size()));
-    close(fd);
+  int64_t Length() const { return std::filesystem::file_size(EBookPath()); }
+  // Makes the E-Book sparse and `length` long, ending in `tail`.
+  void WriteLarge(int64_t length, const std::string& tail) {
+    std::fstream file(EBookPath(), std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(length - static_cast<int64_t>(tail.size()));
+    file.write(tail.data(), static_cast<std::streamsize>(tail.size()));
+    ASSERT_TRUE(file.flush()) << "made " << Length() << " bytes long";
   }
 };
 
@@ -167,7 +162,7 @@ TEST_F(TableIoTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
   EXPECT_TRUE(CEBookFile().Validate());
   EXPECT_TRUE(ui.messages.empty());
   ExpectRefused(onlyTrailer, /*store=*/true);
-  ASSERT_EQ(unlink(EBookPath().c_str()), 0);
+  ASSERT_TRUE(std::filesystem::remove(EBookPath()));
   CVariableTable table;
   EXPECT_FALSE(CEBookFile().LoadTable(table));
   ExpectOnlyMessage(kErrorReading);
@@ -175,9 +170,9 @@ TEST_F(TableIoTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
 
 // Files too long for 32-bit positions, made sparse so they cost no disk.
 TEST_F(TableIoTest, TwoGibibytesOrMoreIsUnreadableAndNeverWritten) {
-  for (off_t length : {off_t{1} << 31, (off_t{1} << 32) + static_cast<off_t>(original.size())}) {
+  for (int64_t length : {int64_t{1} << 31, (int64_t{1} << 32) + int64_t(original.size())}) {
     SCOPED_TRACE(length);
-    WriteLarge(length, TrailerBytes(), length - kTrailerSize);
+    WriteLarge(length, TrailerBytes());
     IoRecorder io;
     EXPECT_FALSE(CEBookFile().Validate());
     ExpectOnlyMessage(kCorrupt);
@@ -193,11 +188,11 @@ TEST_F(TableIoTest, TwoGibibytesOrMoreIsUnreadableAndNeverWritten) {
 
 TEST_F(TableIoTest, StoreThatWouldEndPastTheLastPositionIsUndone) {
   // The sample table directly before the trailer, near the top of the range.
-  const off_t length = INT_MAX - 200;
+  const int64_t length = INT_MAX - 200;
   const std::string table = Encoded(SampleTable());
   CEBookTrailer trailer = SampleTrailer();
   trailer.m_nTableOffset = static_cast<int32_t>(length - kTrailerSize - table.size());
-  WriteLarge(length, table + EncodedTrailer(dir.File("scratch"), trailer), trailer.m_nTableOffset);
+  WriteLarge(length, table + EncodedTrailer(dir.File("scratch"), trailer));
   CVariableTable grown = Edited(SampleTable()[0].m_strValue + std::string(20, '+'));
   ASSERT_TRUE(CEBookFile().StoreTable(grown)) << "growing within the range works";
   EXPECT_EQ(Length(), length + 20);

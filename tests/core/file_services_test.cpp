@@ -1,25 +1,22 @@
 // The file services: the two open modes against real second processes (one
-// holding the file plainly, mapped or through the same modes, one running it),
+// holding the file plainly or through the same modes, one running it),
 // and what a crash-safe store needs beyond them.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include <filesystem>
 
 #include "platform/durable_files.h"
 #include "platform/io_faults.h"
+#include "tests/core/file_services_fixture.h"
 #include "tests/core/other_process.h"
-#include "tests/support/temp_dir.h"
 
-namespace {
+namespace file_testing {
 
 using namespace platform;
 using testing_support::OtherProcess;
 using testing_support::ReadFileBytes;
 using testing_support::WriteFileBytes;
 
-// Whether an open in the given mode succeeds right now; closes at once.
 bool Opens(const std::string& path, int mode) {
   const HFILE file = _lopen(path, mode);
   if (file == HFILE_ERROR) return false;
@@ -27,38 +24,24 @@ bool Opens(const std::string& path, int mode) {
   return true;
 }
 
-std::function<bool()> LOpens(const std::string& path, int mode) {
-  return [path, mode] { return _lopen(path, mode) != HFILE_ERROR; };
+void FileServicesTest::SetUp() {
+  WriteFileBytes(path, ReadFileBytes(testing_support::ChildProgramPath()));
+  std::filesystem::permissions(path, std::filesystem::perms::owner_exec,
+                               std::filesystem::perm_options::add);
 }
 
-class FileServicesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    WriteFileBytes(path, ReadFileBytes("/bin/sleep"));
-    ASSERT_EQ(chmod(path.c_str(), 0755), 0);
-  }
-  testing_support::TempDir dir;
-  std::string path = dir.File("book.exe");
-};
+namespace {
 
 TEST_F(FileServicesTest, AnotherProcessKeepsExclusiveOutAndOnlyItsExclusiveKeepsReadersOut) {
-  const auto mapsWithoutDescriptor = [p = path] {
-    const int fd = open(p.c_str(), O_RDONLY);
-    if (fd < 0) return false;
-    void* mapped = mmap(nullptr, 8, PROT_READ, MAP_SHARED, fd, 0);
-    close(fd);
-    return mapped != MAP_FAILED;
-  };
   const struct {
     const char* what;
-    std::function<bool()> take;
+    testing_support::ChildCommand take;
     bool sharedReadOpens;
   } cases[] = {
       {"plain open", testing_support::OpensPlainly(path), true},
-      {"mapping without a descriptor", mapsWithoutDescriptor, true},
       {"running it", testing_support::Runs(path), true},
-      {"shared read", LOpens(path, OF_SHARED_READ), true},
-      {"exclusive", LOpens(path, OF_EXCLUSIVE_READWRITE), false},
+      {"shared read", testing_support::LOpens(path, OF_SHARED_READ), true},
+      {"exclusive", testing_support::LOpens(path, OF_EXCLUSIVE_READWRITE), false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -71,43 +54,37 @@ TEST_F(FileServicesTest, AnotherProcessKeepsExclusiveOutAndOnlyItsExclusiveKeeps
   }
 }
 
-TEST_F(FileServicesTest, OurExclusiveHandleKeepsOthersOutButOurOwnDescriptorsDoNotCount) {
+TEST_F(FileServicesTest, OurExclusiveHandleKeepsOthersOut) {
   const HFILE held = _lopen(path, OF_EXCLUSIVE_READWRITE);
   ASSERT_NE(held, HFILE_ERROR);
-  EXPECT_FALSE(OtherProcess(LOpens(path, OF_SHARED_READ)).Ready());
-  EXPECT_FALSE(OtherProcess(LOpens(path, OF_EXCLUSIVE_READWRITE)).Ready());
+  EXPECT_FALSE(OtherProcess(testing_support::LOpens(path, OF_SHARED_READ)).Ready());
+  EXPECT_FALSE(OtherProcess(testing_support::LOpens(path, OF_EXCLUSIVE_READWRITE)).Ready());
   _lclose(held);
-  EXPECT_TRUE(OtherProcess(LOpens(path, OF_EXCLUSIVE_READWRITE)).Ready());
-
-  const int own = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  ASSERT_GE(own, 0);
-  EXPECT_TRUE(Opens(path, OF_EXCLUSIVE_READWRITE));
-  close(own);
+  EXPECT_TRUE(OtherProcess(testing_support::LOpens(path, OF_EXCLUSIVE_READWRITE)).Ready());
 }
 
 TEST_F(FileServicesTest, ExclusiveNeedsAWritableRegularFileAndOnlyTheTwoModesExist) {
-  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  testing_support::SetReadOnly(path, true);
   EXPECT_FALSE(Opens(path, OF_EXCLUSIVE_READWRITE)) << "even to a privileged user";
   EXPECT_TRUE(Opens(path, OF_SHARED_READ));
   EXPECT_FALSE(Opens(path, 0));
-  const std::string fifo = dir.File("fifo");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);  // without a writer, a plain open would block
+  std::vector<std::string> names = NonFiles(dir);
+  names.insert(names.end(), {dir.Path(), dir.File("missing"), std::string()});
   for (int mode : {OF_SHARED_READ, OF_EXCLUSIVE_READWRITE}) {
-    for (const std::string& name : {dir.Path(), fifo, dir.File("missing"), std::string()}) {
-      EXPECT_FALSE(Opens(name, mode)) << mode << " " << name;
-    }
+    for (const std::string& name : names) EXPECT_FALSE(Opens(name, mode)) << mode << " " << name;
   }
 }
 
 // A journal's name must never lead a write to another file.
 TEST_F(FileServicesTest, NewFileIsNeverAnythingThatIsThere) {
-  ASSERT_EQ(symlink(path.c_str(), dir.File("link").c_str()), 0);
-  ASSERT_EQ(symlink(dir.File("nowhere").c_str(), dir.File("dangling").c_str()), 0);
-  for (const std::string& name : {path, dir.File("link"), dir.File("dangling")}) {
-    EXPECT_EQ(CreateNewFile(name), HFILE_ERROR) << name;
+  std::vector<std::string> names = NonFiles(dir);
+  names.insert(names.end(), {path, dir.Path()});
+  for (const std::string& name : names) {
+    const HFILE file = CreateNewFile(name);
+    EXPECT_EQ(file, HFILE_ERROR) << name;
+    if (file != HFILE_ERROR) _lclose(file);
   }
-  EXPECT_EQ(ReadFileBytes(path), ReadFileBytes("/bin/sleep"));
-  EXPECT_NE(access(dir.File("nowhere").c_str(), F_OK), 0);
+  EXPECT_EQ(ReadFileBytes(path), ReadFileBytes(testing_support::ChildProgramPath()));
 }
 
 TEST_F(FileServicesTest, EveryChangeAsksTheHookAndFailsCleanly) {
@@ -134,9 +111,10 @@ TEST_F(FileServicesTest, EveryChangeAsksTheHookAndFailsCleanly) {
                                              IoOperation::Write, IoOperation::Truncate,
                                              IoOperation::Write, IoOperation::Flush}));
   EXPECT_EQ(ReadFileBytes(path), before);
-  EXPECT_NE(access(dir.File("new").c_str(), F_OK), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("new")));
   EXPECT_TRUE(RemoveFile(path));
   EXPECT_FALSE(RemoveFile(path)) << "already gone";
 }
 
 }  // namespace
+}  // namespace file_testing

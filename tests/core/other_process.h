@@ -1,67 +1,64 @@
-// A real second process for tests of file sharing: it holds files open, or
-// runs a program, until the object ends. It dies with the test process too.
+// A real second process for tests of file sharing, program start and crashes:
+// the test child program (test_child.cpp) doing one thing, or any program.
+// It is killed when the object ends.
 #pragma once
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <functional>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
-class OtherProcess {
- public:
-  // Forks a child that runs `take` (true when it got what it wanted) and then
-  // keeps everything until stopped. `take` may also replace the child by exec.
-  explicit OtherProcess(const std::function<bool()>& take) {
-    int ready[2];
-    if (pipe2(ready, O_CLOEXEC) != 0) return;
-    m_pid = fork();
-    if (m_pid == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      if (!take()) _exit(write(ready[1], "x", 1));
-      close(ready[1]);
-      for (;;) pause();
-    }
-    close(ready[1]);
-    // Closed without a byte once the child holds what it took, or execs.
-    char failed;
-    ssize_t n;
-    while ((n = read(ready[0], &failed, 1)) < 0 && errno == EINTR) {
-    }
-    m_bReady = m_pid > 0 && n == 0;
-    close(ready[0]);
-  }
-  ~OtherProcess() { Stop(); }
-  OtherProcess(const OtherProcess&) = delete;
-  bool Ready() const { return m_bReady; }
-  // Kills the child and waits until it has gone.
-  void Stop() {
-    if (m_pid > 0 && kill(m_pid, SIGKILL) == 0) {
-      while (waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
-      }
-    }
-    m_pid = -1;
-  }
+// How a "store" child ended.
+enum ChildEnd { kChildStopped = 10, kChildStored = 11, kChildNotStored = 12 };
 
- private:
-  pid_t m_pid = -1;
-  bool m_bReady = false;
+struct ChildCommand {
+  std::string program;
+  std::vector<std::string> arguments;
 };
 
-// A plain open, as a program that knows nothing of our locks would do it.
-inline std::function<bool()> OpensPlainly(const std::string& path) {
-  return [path] { return open(path.c_str(), O_RDONLY) >= 0; };
-}
+// The test child program beside the running test.
+std::string ChildProgramPath();
 
-// Runs the program at `path` for a minute.
-inline std::function<bool()> Runs(const std::string& path) {
-  return [path] { return execl(path.c_str(), path.c_str(), "60", nullptr) == 0; };
-}
+// The child holds the file open plainly, as a program that knows nothing of
+// our open modes would.
+ChildCommand OpensPlainly(const std::string& path);
+// ... in one of the two modes of platform::_lopen.
+ChildCommand LOpens(const std::string& path, int mode);
+// Runs the program at `path`, which must be a copy of the test child.
+ChildCommand Runs(const std::string& path);
+
+// How many descriptors (handles on Windows) this process has open.
+size_t OpenHandleCount();
+
+class OtherProcess {
+ public:
+  // Starts the command and, when `waitUntilReady`, waits until the child says
+  // it holds what it took, or ends.
+  explicit OtherProcess(const ChildCommand& command, bool waitUntilReady = true);
+  ~OtherProcess() { Stop(); }
+  OtherProcess(const OtherProcess&) = delete;
+  OtherProcess& operator=(const OtherProcess&) = delete;
+
+  bool Ready() const { return m_bReady; }
+  // Waits until the child ends by itself; its exit code, or -1 if it was never
+  // started or was killed.
+  int Wait();
+  // Kills the child and waits until it has gone; true when the kill ended it
+  // (it had not ended by itself before).
+  bool Kill();
+  void Stop() { Kill(); }
+
+ private:
+  void Start(const ChildCommand& command);
+  // Reads the child's one-byte ready signal; false at the end of its output.
+  bool ReadReady();
+
+  intptr_t m_process = -1;  // pid or process handle
+  intptr_t m_output = -1;   // read end of the child's standard output
+  bool m_bReady = false;
+  bool m_bEnded = false;
+  int m_nExitCode = -1;
+};
 
 }  // namespace testing_support

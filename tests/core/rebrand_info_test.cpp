@@ -2,7 +2,8 @@
 #include "formats/rebrand_info.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "platform/module_path.h"
 #include "tests/support/temp_dir.h"
@@ -93,7 +94,8 @@ TEST_F(RebrandInfoTest, EveryFailureGivesItsText) {
 }
 
 TEST_F(RebrandInfoTest, RestampingReplacesTheStampKeepsPermissionsAndFailsCleanly) {
-  chmod(program.c_str(), 0751);
+  namespace fs = std::filesystem;
+  fs::permissions(program, static_cast<fs::perms>(0751));
   std::string error;
   ASSERT_TRUE(stamping::StampRebrander(program, stamped, SampleBlock(), 1, error));
   CInfoBlock second = SampleBlock();
@@ -103,9 +105,7 @@ TEST_F(RebrandInfoTest, RestampingReplacesTheStampKeepsPermissionsAndFailsCleanl
   ASSERT_TRUE(stamping::StampRebrander(stamped, stamped, second, 2, error));
   EXPECT_EQ(ReadFileBytes(stamped), ReadFileBytes(once));
   EXPECT_EQ(stamping::ProgramLength(stamped), static_cast<int64_t>(ReadFileBytes(program).size()));
-  struct stat st;
-  ASSERT_EQ(stat(stamped.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0751u);
+  EXPECT_EQ(fs::status(stamped).permissions(), fs::status(program).permissions());
 
   EXPECT_FALSE(stamping::StampRebrander(dir.File("none"), once, second, 1, error));
   EXPECT_NE(error.find("cannot read"), std::string::npos);
@@ -123,7 +123,7 @@ TEST_F(RebrandInfoTest, ProcessObjectLoadsOnceAndModuleFolderKeepsItsSeparator) 
   ASSERT_TRUE(stamping::StampRebrander(program, program, SampleBlock(), 1, error));
   EXPECT_EQ(&GetRebrandInfo(), &first);
   EXPECT_TRUE(GetRebrandInfo().HasError()) << "a failed load is not retried";
-  EXPECT_EQ(first.GetModuleFolder(), dir.Path() + "/");
+  EXPECT_EQ(first.GetModuleFolder(), dir.Path() + kPathSeparator);
   OverrideModuleFileName("nofolder");
   EXPECT_EQ(first.GetModuleFolder(), "nofolder");
   OverrideModuleFileName(std::nullopt);

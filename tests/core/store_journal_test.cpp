@@ -4,14 +4,13 @@
 #include "ebook/store_journal.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
-#include <set>
 
 #include "ebook/ebook_file.h"
 #include "ebook/store_recovery.h"
+#include "platform/durable_files.h"
 #include "tests/core/ebook_fixture.h"
 #include "tests/core/other_process.h"
 
@@ -24,14 +23,6 @@ using ebook::CEBookFile;
 using ebook::RecoverStore;
 using ebook::RecoveryOutcome;
 
-std::set<std::string> OpenDescriptors() {
-  std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-    names.insert(entry.path().filename());
-  }
-  return names;
-}
-
 class JournalTest : public EBookTest {
  protected:
   // The E-Book as a store leaves it half-way: the table partly overwritten
@@ -43,20 +34,21 @@ class JournalTest : public EBookTest {
   }
 };
 
-TEST_F(JournalTest, JournalLiesBesideTheEBookForItsOwnerAndKeepsEverythingAfterTheTable) {
+TEST_F(JournalTest, JournalLiesBesideTheEBookAndKeepsEverythingAfterTheTable) {
   WriteJournalForEBook();
   EXPECT_EQ(JournalPath(), dir.File("book.exe.rebrander-journal"));
-  struct stat st, ebookStat;
-  ASSERT_EQ(stat(JournalPath().c_str(), &st), 0);
-  ASSERT_EQ(stat(EBookPath().c_str(), &ebookStat), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  const HFILE ebook = _lopen(EBookPath(), OF_SHARED_READ);
+  FileIdentity identity;
+  ASSERT_TRUE(GetFileIdentity(ebook, identity));
+  _lclose(ebook);
   const std::string bytes = ReadFileBytes(JournalPath());
   ebook::CStoreJournal journal;
   ASSERT_TRUE(ebook::DecodeJournal(bytes, journal));
   EXPECT_EQ(journal.m_backup.Offset(), tableOffset);
   EXPECT_EQ(journal.m_backup.Length(), static_cast<int32_t>(original.size()));
   EXPECT_EQ(journal.m_backup.Bytes(), original.substr(tableOffset));
-  EXPECT_EQ(journal.m_identity.m_nInode, static_cast<uint64_t>(ebookStat.st_ino));
+  EXPECT_EQ(journal.m_identity.m_nDevice, identity.device);
+  EXPECT_EQ(journal.m_identity.m_nInode, identity.inode);
 }
 
 // A journal that is not whole was never finished, so no store had touched the
@@ -95,7 +87,7 @@ TEST_F(JournalTest, JournalOfAReplacedEBookIsRemovedAndTheEBookLeftAlone) {
       {"a new file under the name, only its table differs",
        [&] {
          WriteEBook(dir.File("download"), program, Edited("Another"), SampleTrailer());
-         ASSERT_EQ(rename(dir.File("download").c_str(), EBookPath().c_str()), 0);
+         std::filesystem::rename(dir.File("download"), EBookPath());
        }},
       {"cut shorter than the table offset",
        [&] { WriteFileBytes(EBookPath(), original.substr(0, tableOffset - 1)); }},
@@ -162,11 +154,11 @@ TEST_F(JournalTest, StoreRefusesToStartBesideAnotherJournal) {
 
 // The journal and its folder reach the disk before the E-Book changes, the
 // E-Book before the journal goes. Whichever change fails, the E-Book is as it
-// was and no journal or descriptor is left.
+// was and no journal, descriptor or handle is left.
 TEST_F(JournalTest, StoreWhoseEveryChangeFailsInTurnLeavesTheEBookAsItWas) {
   CVariableTable shrunk = SampleTable();
   shrunk[1].m_strValue = "x";
-  const std::set<std::string> descriptors = OpenDescriptors();
+  const size_t handles = testing_support::OpenHandleCount();
   for (const CVariableTable& table : {Edited(std::string(400, 'g')), shrunk}) {
     int last = 0;
     WriteFileBytes(EBookPath(), original);
@@ -190,7 +182,7 @@ TEST_F(JournalTest, StoreWhoseEveryChangeFailsInTurnLeavesTheEBookAsItWas) {
       if (n < last) ExpectOnlyMessage(kErrorWriting);
     }
   }
-  EXPECT_EQ(OpenDescriptors(), descriptors);
+  EXPECT_EQ(testing_support::OpenHandleCount(), handles);
 }
 
 }  // namespace

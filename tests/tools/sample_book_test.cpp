@@ -14,6 +14,7 @@
 #include "platform/file_io.h"
 #include "tests/support/temp_dir.h"
 #include "tools/sample-ebook/book_source.h"
+#include "tools/sample-ebook/book_text.h"
 #include "tools/sample-ebook/book_window.h"
 
 extern char** environ;
@@ -118,6 +119,18 @@ TEST_F(SampleBookTest, WindowShowsTheTableTextsOrWhyThereAreNone) {
   const sample_ebook::CBookWindow window(none);
   EXPECT_EQ(window.PageCount(), 1);
   EXPECT_TRUE(LabelTexts(window).contains("No Variable Table"));
+
+  // The plain-text book of the Windows window: the same texts, every line break CR LF.
+  const std::string text = sample_ebook::ComposeBookText(source);
+  for (const char* part : {"My <b>Book</b>\r\n", "by Grüße <i>Me</i>\r\n",
+                           "For you\r\nand you\r\nalso\r\n", "Chapter Two: The Letter"}) {
+    EXPECT_NE(text.find(part), std::string::npos) << part;
+  }
+  EXPECT_EQ(sample_ebook::BookTitle(source), "My <b>Book</b>");
+  EXPECT_EQ(sample_ebook::BookTitle(none), "Sample E-Book");
+  EXPECT_NE(sample_ebook::ComposeBookText(none).find(
+                sample_ebook::NoTableReason(CBookSource::kNoTrailer) + "\r\n"),
+            std::string::npos);
 }
 
 // The real program (offscreen, as this test runs): once up, it holds its own file.

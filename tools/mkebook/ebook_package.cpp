@@ -1,15 +1,12 @@
 #include "tools/mkebook/ebook_package.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
 #include <limits>
 #include <vector>
 
+#include "platform/durable_files.h"
 #include "platform/file_io.h"
 #include "tools/common/tool_files.h"
 
@@ -23,10 +20,6 @@ namespace {
 
 using tool_files::CopyBytes;
 using tool_files::ScopedFile;
-
-std::string SystemError() {
-  return std::strerror(errno);
-}
 
 // Writes the program part, the table and the trailer to an open, empty file.
 bool WritePackage(HFILE in, int32_t programLength, const EBookPackage& package, HFILE out,
@@ -100,19 +93,22 @@ bool LoadPackage(const std::string& path, EBookPackage& package, std::string& er
 
 bool PackEBook(const std::string& program, const EBookPackage& package, const std::string& output,
                std::string& error) {
+  namespace fs = std::filesystem;
+  std::error_code failed;
+  const uintmax_t size = fs::file_size(program, failed);
+  const fs::perms permissions = fs::status(program, failed).permissions();
   ScopedFile in(_lopen(program, OF_SHARED_READ));
-  struct stat st;
-  if (in.file == HFILE_ERROR || fstat(in.file, &st) != 0) {
+  if (in.file == HFILE_ERROR || failed) {
     error = "cannot open " + program;
     return false;
   }
-  if (st.st_size > std::numeric_limits<int32_t>::max()) {
+  if (size > uintmax_t{std::numeric_limits<int32_t>::max()}) {
     error = program + " is 2 GiB or larger";
     return false;
   }
   // Repacking an E-Book replaces its table instead of stacking a second one.
   EBookPackage existing;
-  int32_t programLength = static_cast<int32_t>(st.st_size);
+  int32_t programLength = static_cast<int32_t>(size);
   switch (ReadPackage(in.file, existing)) {
     case PackageStatus::kOk:
       programLength = existing.trailer.m_nTableOffset;
@@ -124,24 +120,27 @@ bool PackEBook(const std::string& program, const EBookPackage& package, const st
       return false;
   }
 
-  std::string temporary = output + ".XXXXXX";
-  const int out = mkstemp(temporary.data());
-  if (out < 0) {
-    error = "cannot create " + output + ": " + SystemError();
-    return false;
+  const std::string temporary = output + ".partial";
+  bool ok = false;
+  {
+    ScopedFile out(_lcreat(temporary, static_cast<unsigned>(permissions & fs::perms::mask)));
+    if (out.file == HFILE_ERROR) {
+      error = "cannot create " + output;
+      return false;
+    }
+    ok = WritePackage(in.file, programLength, package, out.file, error);
+    if (!ok) error = output + ": " + error;
+    if (ok && !FlushFile(out.file)) {
+      error = "cannot write " + output;
+      ok = false;
+    }
   }
-  bool ok = WritePackage(in.file, programLength, package, out, error);
-  if (!ok) error = output + ": " + error;
-  if (ok && (fchmod(out, st.st_mode & 07777) != 0 || fsync(out) != 0)) {
-    error = "cannot write " + output + ": " + SystemError();
-    ok = false;
-  }
-  if (_lclose(out) != 0 && ok) {
-    error = "cannot write " + output;
-    ok = false;
-  }
-  if (ok && std::rename(temporary.c_str(), output.c_str()) != 0) {
-    error = "cannot replace " + output + ": " + SystemError();
+  // The program's permissions, exactly (the umask may have taken some), then
+  // the output replaced where it exists, on Windows too.
+  if (ok) fs::permissions(temporary, permissions, failed);
+  if (ok && !failed) fs::rename(temporary, output, failed);
+  if (ok && failed) {
+    error = "cannot replace " + output + ": " + failed.message();
     ok = false;
   }
   if (!ok) std::remove(temporary.c_str());

@@ -1,11 +1,12 @@
 #include "tools/mkrebrander/stamp.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
+#include "platform/durable_files.h"
 #include "platform/file_io.h"
 #include "tools/common/tool_files.h"
 
@@ -58,10 +59,13 @@ bool StampRebrander(const std::string& input, const std::string& output, const C
     trailer.m_nVersion = version;
     trailer.m_nInfoOffset = static_cast<int32_t>(programLength);
     ok = in.file != HFILE_ERROR && CopyBytes(in.file, out.file, programLength) &&
-         block.Transfer(stream) && trailer.Transfer(stream) && fsync(out.file) == 0;
+         block.Transfer(stream) && trailer.Transfer(stream) && FlushFile(out.file);
   }
   if (ok) ok = chmod(temporary.c_str(), st.st_mode & 07777) == 0;
-  if (ok) ok = std::rename(temporary.c_str(), output.c_str()) == 0;
+  std::error_code renamed;
+  // Replaces the output where it exists, on Windows too.
+  if (ok) std::filesystem::rename(temporary, output, renamed);
+  ok = ok && !renamed;
   if (!ok) {
     std::remove(temporary.c_str());
     error = "cannot write " + output;

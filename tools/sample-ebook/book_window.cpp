@@ -11,34 +11,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "tools/sample-ebook/book_text.h"
 #include "tools/sample-ebook/display_text.h"
 
 namespace sample_ebook {
 namespace {
-
-// The book's own text; only the customizable parts come from the table.
-struct Chapter {
-  const char* heading;
-  const char* paragraphs[2];
-};
-
-constexpr Chapter kChapters[] = {
-    {"Chapter One: The Keeper",
-     {"On the last headland before the open sea stood a lighthouse that nobody needed any "
-      "more. The ships carried new instruments now, and their charts were drawn from the sky. "
-      "Still, every evening at dusk, Ilse climbed the hundred and twelve steps and lit the "
-      "lantern.",
-      "She did it because her mother had done it, and because the bay looked lonely in the dark. "
-      "The fishermen's children, walking home along the harbour wall, would look up and wave, "
-      "and sometimes she waved back, though she knew they could not see her."}},
-    {"Chapter Two: The Letter",
-     {"One spring a letter came with no stamp on it, only her name and the words \"the "
-      "lighthouse\". Inside was a single line in a careful, unpractised hand: Thank you for the "
-      "light. I was lost once, and it brought me home.",
-      "Ilse read it many times. Then she laid it in the drawer beside the lamp oil, and that "
-      "evening she climbed the steps a little faster than before. Whoever had written it might "
-      "be out there still, she thought, and a light is a small thing to keep."}},
-};
 
 constexpr int kMargin = 32;
 const char kDefaultAccent[] = "#2f5f7f";
@@ -245,12 +222,7 @@ void CBookWindow::BuildBook() {
 void CBookWindow::BuildAboutPage() {
   QVBoxLayout* page = AddPage();
   AddLabel(page, tr("About This E-Book"), Role::kHeading);
-  AddLabel(page,
-           tr("This is a sample E-Book. Its title, author, dedication, note and website come "
-              "from the variable table stored at the end of its own program file; the "
-              "rebrander beside it lets you change them. Everything the table holds is listed "
-              "below."),
-           Role::kBody);
+  AddLabel(page, tr(kAboutText), Role::kBody);
   const formats::CEBookTrailer& trailer = m_source.Trailer();
   const formats::CVariableTable& table = m_source.Table();
   AddLabel(page,
@@ -280,22 +252,7 @@ void CBookWindow::BuildNoTablePage() {
   QVBoxLayout* page = AddPage();
   page->addStretch(1);
   AddLabel(page, tr("No Variable Table"), Role::kHeading)->setAlignment(Qt::AlignCenter);
-  QString reason;
-  switch (m_source.GetStatus()) {
-    case CBookSource::kCannotOpen:
-      reason =
-          tr("This E-Book could not open its own program file. A rebrander may be "
-             "customizing it right now; start the E-Book again when it has finished.");
-      break;
-    case CBookSource::kNoTrailer:
-      reason =
-          tr("This program carries no E-Book trailer, so it has no texts to show. "
-             "Pack it with mkebook to make it an E-Book.");
-      break;
-    default:
-      reason = tr("This E-Book's variable table is damaged and cannot be read.");
-      break;
-  }
+  const QString reason = Local(NoTableReason(m_source.GetStatus()));
   AddLabel(page, reason, Role::kBody)->setAlignment(Qt::AlignCenter);
   AddLabel(page, Local(m_source.GetPath()), Role::kSmall)->setAlignment(Qt::AlignCenter);
   page->addStretch(2);

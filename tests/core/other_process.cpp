@@ -1,0 +1,33 @@
+#include "tests/core/other_process.h"
+
+#include "platform/module_path.h"
+
+namespace testing_support {
+namespace {
+// Taken before any test stands the process at another path.
+const std::string kTestProgram = platform::GetModuleFileNameA();
+}  // namespace
+
+std::string ChildProgramPath() {
+  return kTestProgram.substr(0, kTestProgram.find_last_of(platform::kPathSeparator) + 1) +
+         TEST_CHILD_NAME;
+}
+
+ChildCommand OpensPlainly(const std::string& path) {
+  return {ChildProgramPath(), {"plain", path}};
+}
+
+ChildCommand LOpens(const std::string& path, int mode) {
+  return {ChildProgramPath(), {"lopen", std::to_string(mode), path}};
+}
+
+ChildCommand Runs(const std::string& path) {
+  return {path, {"run"}};
+}
+
+OtherProcess::OtherProcess(const ChildCommand& command, bool waitUntilReady) {
+  Start(command);
+  if (waitUntilReady) m_bReady = ReadReady();
+}
+
+}  // namespace testing_support
