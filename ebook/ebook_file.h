@@ -9,6 +9,9 @@
 
 namespace ebook {
 
+// What the user is about to do with the E-Book.
+enum class EBookUse { kView, kCustomize };
+
 class CEBookFile {
  public:
   // The path is the rebrander's folder followed by the E-Book's file name.
@@ -40,8 +43,9 @@ class CEBookFile {
 
   // Rolls back a store that the process or the machine died in, and tells the
   // user that the customization was undone. False, after telling the user,
-  // only when the E-Book needed rolling back and could not be.
-  bool RecoverInterruptedStore() const;
+  // when the E-Book needed rolling back and could not be, or, for
+  // customizing, when a journal is there that may not be applied.
+  bool RecoverInterruptedStore(EBookUse use) const;
 
  private:
   std::string m_strPath;

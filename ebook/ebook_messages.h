@@ -43,4 +43,16 @@ inline constexpr char kInterruptedStoreUndone[] =
     "The last customization of the E-Book was interrupted before it could finish. The E-Book is "
     "as it was before that customization.\n\nYou can simply customize it again.";
 
+// A journal left beside the E-Book that recovery may not apply; the E-Book
+// is left as it is, which may be half-written.
+inline constexpr char kJournalOfNewerVersion[] =
+    "The E-Book could not be checked for an interrupted customization, since the journal beside "
+    "it was written by a newer version of this program.\n\nThe E-Book can still be viewed. To "
+    "customize it, please use that newer version.";
+inline constexpr char kJournalNotTrusted[] =
+    "The E-Book could not be checked for an interrupted customization, since the journal beside "
+    "it is not a plain file that only you or the E-Book's owner could have written. It was left "
+    "as it is.\n\nThe E-Book can still be viewed, but not customized while that journal is "
+    "there.";
+
 }  // namespace ebook

@@ -13,27 +13,32 @@ using namespace platform;
 
 namespace {
 
-constexpr char kMagic[8] = {'R', 'B', 'J', 'O', 'U', 'R', 'N', 'L'};
-constexpr uint32_t kFormatVersion = 1;
+using namespace journal_layout;
 
-void Put(std::string& out, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+constexpr char kMagicBytes[] = "RBJOURNL";
+static_assert(sizeof kMagicBytes - 1 == kMagic.size);
+
+void Put(std::string& out, Field field, uint64_t value) {
+  for (int i = 0; i < field.size; ++i) out[field.at + i] = static_cast<char>(value >> (8 * i));
 }
 
-uint64_t Get(const std::string& in, size_t at, int bytes) {
+uint64_t Get(const std::string& in, Field field) {
   uint64_t value = 0;
-  for (int i = 0; i < bytes; ++i) value |= uint64_t{static_cast<uint8_t>(in[at + i])} << (8 * i);
+  for (int i = 0; i < field.size; ++i) {
+    value |= uint64_t{static_cast<uint8_t>(in[field.at + i])} << (8 * i);
+  }
   return value;
 }
 
 std::string EncodeHeader(const CStoreJournal& journal) {
-  std::string header(kMagic, sizeof kMagic);
-  Put(header, kFormatVersion, 4);
-  Put(header, journal.m_identity.m_nDevice, 8);
-  Put(header, journal.m_identity.m_nInode, 8);
-  Put(header, journal.m_identity.m_nPrefixChecksum, 8);
-  Put(header, static_cast<uint32_t>(journal.m_backup.Offset()), 4);
-  Put(header, static_cast<uint32_t>(journal.m_backup.Length()), 4);
+  std::string header(kHeaderSize, '\0');
+  header.replace(kMagic.at, kMagic.size, kMagicBytes);
+  Put(header, kVersion, kFormatVersion);
+  Put(header, kDevice, journal.m_identity.m_nDevice);
+  Put(header, kInode, journal.m_identity.m_nInode);
+  Put(header, kPrefixChecksum, journal.m_identity.m_nPrefixChecksum);
+  Put(header, kTableOffset, static_cast<uint32_t>(journal.m_backup.Offset()));
+  Put(header, kOriginalLength, static_cast<uint32_t>(journal.m_backup.Length()));
   return header;
 }
 
@@ -41,8 +46,8 @@ std::string EncodeChecksum(const std::string& header, const std::string& tail) {
   CChecksum sum;
   sum.Add(header.data(), header.size());
   sum.Add(tail.data(), tail.size());
-  std::string out;
-  Put(out, sum.Value(), kJournalChecksumSize);
+  std::string out(kChecksumSize, '\0');
+  Put(out, {0, kChecksumSize}, sum.Value());
   return out;
 }
 
@@ -99,35 +104,40 @@ std::string EncodeJournal(const CStoreJournal& journal) {
   return header + journal.m_backup.Bytes() + EncodeChecksum(header, journal.m_backup.Bytes());
 }
 
-bool DecodeJournal(const std::string& bytes, CStoreJournal& journal) {
-  constexpr size_t kFixed = kJournalHeaderSize + kJournalChecksumSize;
-  if (bytes.size() < kFixed || bytes.size() > size_t{std::numeric_limits<int32_t>::max()}) {
-    return false;
+JournalRead DecodeJournal(const std::string& bytes, CStoreJournal& journal) {
+  // A newer version may lay out, and check, the rest as it likes.
+  if (bytes.size() >= size_t(kVersion.end()) &&
+      bytes.compare(kMagic.at, kMagic.size, kMagicBytes) == 0 &&
+      Get(bytes, kVersion) > kFormatVersion) {
+    return JournalRead::kNewer;
   }
-  const size_t checksumAt = bytes.size() - kJournalChecksumSize;
+  if (bytes.size() < size_t(kHeaderSize + kChecksumSize) ||
+      bytes.size() > size_t{std::numeric_limits<int32_t>::max()}) {
+    return JournalRead::kTorn;
+  }
+  const size_t checksumAt = bytes.size() - kChecksumSize;
   CChecksum sum;
   sum.Add(bytes.data(), checksumAt);
-  if (sum.Value() != Get(bytes, checksumAt, kJournalChecksumSize)) return false;
-  if (bytes.compare(0, sizeof kMagic, kMagic, sizeof kMagic) != 0 ||
-      Get(bytes, 8, 4) != kFormatVersion) {
-    return false;
+  if (sum.Value() != Get(bytes, {static_cast<int32_t>(checksumAt), kChecksumSize}) ||
+      bytes.compare(kMagic.at, kMagic.size, kMagicBytes) != 0 ||
+      Get(bytes, kVersion) != kFormatVersion) {
+    return JournalRead::kTorn;
   }
-  const auto offset = static_cast<int32_t>(Get(bytes, 36, 4));
-  const auto length = static_cast<int32_t>(Get(bytes, 40, 4));
+  const auto offset = static_cast<int32_t>(Get(bytes, kTableOffset));
+  const auto length = static_cast<int32_t>(Get(bytes, kOriginalLength));
   if (offset < 0 || length < offset ||
-      static_cast<size_t>(length - offset) != checksumAt - kJournalHeaderSize) {
-    return false;
+      static_cast<size_t>(length - offset) != checksumAt - kHeaderSize) {
+    return JournalRead::kTorn;
   }
-  journal.m_identity = {Get(bytes, 12, 8), Get(bytes, 20, 8), Get(bytes, 28, 8)};
-  journal.m_backup.Assign(offset, length, bytes.substr(kJournalHeaderSize, length - offset));
-  return true;
+  journal.m_identity = {Get(bytes, kDevice), Get(bytes, kInode), Get(bytes, kPrefixChecksum)};
+  journal.m_backup.Assign(offset, length, bytes.substr(kHeaderSize, length - offset));
+  return JournalRead::kWhole;
 }
 
 bool WriteJournal(const std::string& path, const CStoreJournal& journal) {
   const std::string& tail = journal.m_backup.Bytes();
   // Recovery reads the journal with 32-bit positions.
-  if (tail.size() >
-      size_t{std::numeric_limits<int32_t>::max()} - (kJournalHeaderSize + kJournalChecksumSize)) {
+  if (tail.size() > size_t{std::numeric_limits<int32_t>::max()} - (kHeaderSize + kChecksumSize)) {
     return false;
   }
   const std::string header = EncodeHeader(journal);

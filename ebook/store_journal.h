@@ -1,16 +1,32 @@
-// The rollback journal of a store. It is written and flushed beside the E-Book
-// before the E-Book's first byte changes, and removed once the stored E-Book is
-// on the disk; while it exists, it can put the E-Book back as it was.
+// The rollback journal of a store, `<E-Book>.rebrander-journal` beside it.
 //
-// Layout, integers little-endian:
-//    0  "RBJOURNL"                                    8 bytes
-//    8  format version (1)                            4
-//   12  device and inode of the E-Book                8 + 8
-//   28  checksum of the E-Book's bytes before the table  8
-//   36  table offset                                  4
-//   40  original length                               4
-//   44  the original bytes from the table offset to the original length
-//  end  checksum of everything before it              8
+// A store goes through these states; recovery (store_recovery.h) runs before
+// every View and Customize and acts on what a power cut left of each. The
+// E-Book is held exclusively throughout, by the store and by recovery.
+//
+//  1. Journal written: created, not flushed. The E-Book is untouched. On the
+//     disk the journal may be missing, empty or torn; recovery finds its
+//     checksum wrong and removes it, or finds it whole and writes back the
+//     bytes the E-Book still holds. Either way the original.
+//  2. Journal flushed: its bytes are on the disk, its name may not be. The
+//     E-Book is untouched; recovery finds no journal or a whole one.
+//  3. Folder flushed: the whole journal is on the disk for good. From here on
+//     the E-Book may change. (Windows flushes no folder: see FlushFolder.)
+//  4. E-Book written: table and trailer, perhaps over the old trailer and
+//     beyond it. On the disk any mix of old and new sectors, perhaps longer.
+//     Recovery rolls back: writes the saved bytes, cuts the file to its saved
+//     length and flushes it, then removes the journal and flushes the folder.
+//     Cut in its turn, it leaves the journal whole and is simply done again.
+//  5. E-Book flushed: the stored E-Book is on the disk, and so is the
+//     journal; recovery still rolls back. The store counts only once the
+//     journal is gone for good.
+//  6. Journal removed, not yet for good: recovery finds the journal and rolls
+//     back, or finds none and the E-Book stored.
+//  7. Folder flushed: stored.
+//
+// A journal that recovery may not apply, one written by a newer version of
+// this program or by someone who may not write the E-Book, is left as it is,
+// and so is the E-Book.
 #pragma once
 
 #include <cstdint>
@@ -22,8 +38,27 @@
 namespace ebook {
 
 inline constexpr char kJournalSuffix[] = ".rebrander-journal";
-inline constexpr int32_t kJournalHeaderSize = 44;
-inline constexpr int32_t kJournalChecksumSize = 8;
+
+// The journal's layout, integers little-endian: a fixed header, the E-Book's
+// original bytes from the table offset to its original length, and a checksum
+// of everything before it.
+namespace journal_layout {
+struct Field {
+  int32_t at;
+  int32_t size;
+  constexpr int32_t end() const { return at + size; }
+};
+inline constexpr Field kMagic{0, 8};  // "RBJOURNL"
+inline constexpr Field kVersion{kMagic.end(), 4};
+inline constexpr Field kDevice{kVersion.end(), 8};  // the E-Book file's identity
+inline constexpr Field kInode{kDevice.end(), 8};
+inline constexpr Field kPrefixChecksum{kInode.end(), 8};  // of bytes before the table
+inline constexpr Field kTableOffset{kPrefixChecksum.end(), 4};
+inline constexpr Field kOriginalLength{kTableOffset.end(), 4};
+inline constexpr int32_t kHeaderSize = kOriginalLength.end();
+inline constexpr int32_t kChecksumSize = 8;  // after the saved bytes
+inline constexpr uint32_t kFormatVersion = 1;
+}  // namespace journal_layout
 
 // The journal's name: the E-Book's own with the suffix, in the same folder.
 std::string JournalPathFor(const std::string& ebookPath);
@@ -51,10 +86,16 @@ struct CStoreJournal {
   CStoreBackup m_backup;
 };
 
+enum class JournalRead {
+  kWhole,
+  kTorn,   // not a whole journal: cut short, damaged, or not a journal at all
+  kNewer,  // a journal of a format version this program does not know
+};
+
 std::string EncodeJournal(const CStoreJournal& journal);
-// False for anything that is not a whole journal of this format: too short,
-// too long, a wrong checksum, marker or version, or lengths that disagree.
-bool DecodeJournal(const std::string& bytes, CStoreJournal& journal);
+// kWhole only for a journal of this format with its checksum right and its
+// lengths in agreement; then `journal` holds it.
+JournalRead DecodeJournal(const std::string& bytes, CStoreJournal& journal);
 
 // Creates the journal at `path` (which must not exist yet), writes it, and
 // flushes it and its folder. On failure removes whatever it created.

@@ -4,6 +4,7 @@
 #include "ebook/ebook_messages.h"
 #include "ebook/store_journal.h"
 #include "platform/durable_files.h"
+#include "platform/file_owner.h"
 #include "platform/user_interface.h"
 
 namespace ebook {
@@ -28,7 +29,14 @@ RecoveryOutcome Recover(HFILE ebook, HFILE journalFile, const std::string& journ
   if (size < 0) return Discard(journalPath, RecoveryOutcome::kDiscarded);
   if (!read) return RecoveryOutcome::kFailed;
   CStoreJournal journal;
-  if (!DecodeJournal(bytes, journal)) return Discard(journalPath, RecoveryOutcome::kDiscarded);
+  switch (DecodeJournal(bytes, journal)) {
+    case JournalRead::kTorn:
+      return Discard(journalPath, RecoveryOutcome::kDiscarded);
+    case JournalRead::kNewer:
+      return RecoveryOutcome::kNewerJournal;
+    case JournalRead::kWhole:
+      break;
+  }
   bytes = std::string();
 
   // Shorter than the part a store never changes, or too long to address:
@@ -48,19 +56,33 @@ RecoveryOutcome Recover(HFILE ebook, HFILE journalFile, const std::string& journ
 
 RecoveryOutcome RecoverStore(const std::string& ebookPath) {
   const std::string journalPath = JournalPathFor(ebookPath);
-  const HFILE journal = _lopen(journalPath, OF_SHARED_READ);
-  if (journal == HFILE_ERROR) return RecoveryOutcome::kNoJournal;
+  HFILE journal = HFILE_ERROR;
+  switch (OpenPlainFile(journalPath, journal)) {
+    case PlainOpen::kMissing:
+      return RecoveryOutcome::kNoJournal;
+    case PlainOpen::kRefused:
+      return RecoveryOutcome::kUntrusted;
+    case PlainOpen::kOpened:
+      break;
+  }
   const HFILE ebook = _lopen(ebookPath, OF_EXCLUSIVE_READWRITE);
   if (ebook == HFILE_ERROR) {
     _lclose(journal);
     return RecoveryOutcome::kLeft;
   }
-  const RecoveryOutcome outcome = Recover(ebook, journal, journalPath);
+  // Anyone who can read the E-Book can make a journal whose checksum and
+  // identity hold; only its owner, or whoever runs us, may have it applied.
+  RecoveryOutcome outcome = RecoveryOutcome::kUntrusted;
+  if (WritableOnlyByOwnerOf(journal, ebook)) {
+    outcome = Recover(ebook, journal, journalPath);
+  } else {
+    _lclose(journal);
+  }
   _lclose(ebook);
   return outcome;
 }
 
-bool CEBookFile::RecoverInterruptedStore() const {
+bool CEBookFile::RecoverInterruptedStore(EBookUse use) const {
   switch (RecoverStore(m_strPath)) {
     case RecoveryOutcome::kRolledBack:
     case RecoveryOutcome::kDiscarded:
@@ -69,6 +91,14 @@ bool CEBookFile::RecoverInterruptedStore() const {
     case RecoveryOutcome::kFailed:
       AfxMessageBox(kErrorWritingEBook, MessageIcon::Exclamation);
       return false;
+    // Viewing changes nothing; customizing could overwrite what the journal
+    // still keeps.
+    case RecoveryOutcome::kNewerJournal:
+      AfxMessageBox(kJournalOfNewerVersion, MessageIcon::Exclamation);
+      return use == EBookUse::kView;
+    case RecoveryOutcome::kUntrusted:
+      AfxMessageBox(kJournalNotTrusted, MessageIcon::Exclamation);
+      return use == EBookUse::kView;
     default:
       return true;
   }

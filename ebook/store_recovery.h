@@ -15,6 +15,12 @@ enum class RecoveryOutcome {
                 // removed, E-Book left alone
   kLeft,        // the E-Book is in use: journal left for a later try
   kFailed,      // the roll-back failed; journal left for a later try
+  // Journal and E-Book left alone: it may be the only copy of the E-Book's old
+  // bytes, but not one this program can read...
+  kNewerJournal,  // ...written by a newer version of it
+  // ...or one it may not trust: not a regular file of its own name, or one that
+  // someone other than the E-Book's owner or the running user can have written.
+  kUntrusted,
 };
 
 // Holds the E-Book exclusively while it looks at the journal, so that a store

@@ -14,8 +14,13 @@ void SetIoFaultHook(IoFaultHook hook) {
   Hook() = std::move(hook);
 }
 
+bool IoAllowed(const IoChange& change) {
+  return !Hook() || Hook()(change);
+}
+
 bool IoAllowed(IoOperation operation) {
-  return !Hook() || Hook()(operation);
+  // No change described unless someone listens: every write of a file asks.
+  return !Hook() || Hook()(IoChange{operation});
 }
 
 }  // namespace platform

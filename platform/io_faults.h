@@ -1,19 +1,41 @@
-// A hook that tests use to make file operations fail (or to stop the process)
-// at a chosen point. Production code never installs one.
+// A hook that tests use to make file operations fail, to stop the process, or
+// to follow what a power cut could leave on the disk. Production code never
+// installs one.
 #pragma once
 
 #include <functional>
+#include <string>
+#include <utility>
+
+#include "platform/file_io.h"
 
 namespace platform {
 
 enum class IoOperation { Write, Flush, Truncate, Remove };
 
-// The hook sees every operation that changes a file, before it happens, and
-// returns false to make it fail without touching anything.
-using IoFaultHook = std::function<bool(IoOperation)>;
+// A change as the hook sees it, before it happens. Beyond its kind, what it
+// acts on where the caller knows: `file` for the flush of an open file, `path`
+// for a name created (a Write) or removed and for the flush of a folder. Writes
+// and truncations of an open file carry neither; what they change shows in the
+// file itself.
+struct IoChange {
+  IoChange(IoOperation kind, HFILE changed = HFILE_ERROR, std::string name = {})
+      : operation(kind), file(changed), path(std::move(name)) {}
+
+  IoOperation operation;
+  HFILE file;
+  std::string path;
+
+  // A hook that cares only for the kind takes an IoOperation.
+  operator IoOperation() const { return operation; }
+};
+
+// Returns false to make the change fail without touching anything.
+using IoFaultHook = std::function<bool(const IoChange&)>;
 
 void SetIoFaultHook(IoFaultHook hook);
-// True when the operation may go ahead.
+// True when the change may go ahead.
+bool IoAllowed(const IoChange& change);
 bool IoAllowed(IoOperation operation);
 
 }  // namespace platform

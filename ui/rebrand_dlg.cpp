@@ -77,7 +77,7 @@ void CRebrandDlg::RefreshStatus() {
 
 void CRebrandDlg::OnViewEBook() {
   const ebook::CEBookFile ebook;
-  if (ebook.RecoverInterruptedStore() && ebook.Validate()) {
+  if (ebook.RecoverInterruptedStore(ebook::EBookUse::kView) && ebook.Validate()) {
     ebook::LaunchEBook(formats::GetRebrandInfo().GetEBookPath(), ebook::SW_SHOWNORMAL);
   }
   RefreshStatus();
@@ -85,7 +85,10 @@ void CRebrandDlg::OnViewEBook() {
 
 void CRebrandDlg::OnCustomize() {
   const ebook::CEBookFile ebook;
-  if (!ebook.RecoverInterruptedStore() || !ebook.Validate() || !ebook.ProbeNotInUse()) return;
+  if (!ebook.RecoverInterruptedStore(ebook::EBookUse::kCustomize) || !ebook.Validate() ||
+      !ebook.ProbeNotInUse()) {
+    return;
+  }
   formats::CVariableTable table;
   if (!ebook.LoadTable(table)) return;
   if (table.m_bRebranded && !formats::GetRebrandInfo().Info().m_bAllowRepeat) {

@@ -22,11 +22,11 @@ bool SyncDescriptor(int fd) {
 }  // namespace
 
 bool FlushFile(HFILE file) {
-  return IoAllowed(IoOperation::Flush) && SyncDescriptor(file);
+  return IoAllowed({IoOperation::Flush, file}) && SyncDescriptor(file);
 }
 
 bool FlushFolder(const std::string& folder) {
-  if (!IoAllowed(IoOperation::Flush)) return false;
+  if (!IoAllowed({IoOperation::Flush, HFILE_ERROR, folder})) return false;
   const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   // A file system that cannot sync folders says so with EINVAL; there is
@@ -37,11 +37,11 @@ bool FlushFolder(const std::string& folder) {
 }
 
 bool RemoveFile(const std::string& path) {
-  return IoAllowed(IoOperation::Remove) && unlink(path.c_str()) == 0;
+  return IoAllowed({IoOperation::Remove, HFILE_ERROR, path}) && unlink(path.c_str()) == 0;
 }
 
 HFILE CreateNewFile(const std::string& path) {
-  if (!IoAllowed(IoOperation::Write)) return HFILE_ERROR;
+  if (!IoAllowed({IoOperation::Write, HFILE_ERROR, path})) return HFILE_ERROR;
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
   return fd < 0 ? HFILE_ERROR : fd;
 }

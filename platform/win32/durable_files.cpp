@@ -8,11 +8,11 @@ namespace platform {
 using win32::HandleOf;
 
 bool FlushFile(HFILE file) {
-  return IoAllowed(IoOperation::Flush) && FlushFileBuffers(HandleOf(file));
+  return IoAllowed({IoOperation::Flush, file}) && FlushFileBuffers(HandleOf(file));
 }
 
 bool FlushFolder(const std::string& folder) {
-  if (!IoAllowed(IoOperation::Flush)) return false;
+  if (!IoAllowed({IoOperation::Flush, HFILE_ERROR, folder})) return false;
   // Windows cannot flush a folder, and need not: NTFS logs every change of a
   // folder in its journal and writes that journal in order. FlushFileBuffers
   // on a new file writes the journal up to the file's creation before it
@@ -26,11 +26,11 @@ bool FlushFolder(const std::string& folder) {
 }
 
 bool RemoveFile(const std::string& path) {
-  return IoAllowed(IoOperation::Remove) && DeleteFileA(path.c_str());
+  return IoAllowed({IoOperation::Remove, HFILE_ERROR, path}) && DeleteFileA(path.c_str());
 }
 
 HFILE CreateNewFile(const std::string& path) {
-  if (!IoAllowed(IoOperation::Write)) return HFILE_ERROR;
+  if (!IoAllowed({IoOperation::Write, HFILE_ERROR, path})) return HFILE_ERROR;
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return HFILE_ERROR;

@@ -1,11 +1,19 @@
-// Stores that the process does not survive: a child process stops dead at
-// every change of a file in turn, or is killed in the middle of a large store;
-// recovery must then give back the E-Book as it was or as fully stored.
+// Stores and recoveries that do not get to finish: the power cut at every
+// change of a store, and of the recovery after it, on a simulated disk; and a
+// real process killed in the middle of a large store. Recovery must then give
+// back the E-Book as it was or as fully stored, and leave no journal.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+#include <random>
+
 #include "ebook/ebook_file.h"
+#include "ebook/store_recovery.h"
+#include "platform/durable_files.h"
 #include "tests/core/ebook_fixture.h"
 #include "tests/core/other_process.h"
+#include "tests/core/simulated_disk.h"
 
 namespace {
 
@@ -17,109 +25,159 @@ using testing_support::OtherProcess;
 
 class CrashTest : public EBookTest {
  protected:
-  struct Rehearsal {
-    std::vector<IoOperation> operations;
-    std::string result;  // the E-Book afterwards
-  };
-  // Runs the store on the original here, noting every change it asks for.
-  Rehearsal Rehearse(const CVariableTable& table, int failAt = 0) {
-    WriteFileBytes(EBookPath(), original);
-    IoRecorder io(failAt);
-    EXPECT_EQ(CEBookFile().StoreTable(table), failAt == 0);
-    EXPECT_FALSE(JournalExists());
-    ui.messages.clear();
-    return {io.operations, ReadFileBytes(EBookPath())};
-  }
+  using Operation = std::function<void()>;
 
-  // The test child storing the table into the original E-Book for the
-  // rebrander; see test_child.cpp.
-  testing_support::ChildCommand StoreCommand(const CVariableTable& table, int stopAt, int failAt,
-                                             bool signal) {
-    WriteFileBytes(EBookPath(), original);
-    const std::string tableFile = dir.File("table");
-    EncodedTable(tableFile, table);
-    return {testing_support::ChildProgramPath(),
-            {"store", dir.File("rebrander"), tableFile, std::to_string(stopAt),
-             std::to_string(failAt), signal ? "1" : "0"}};
-  }
-
-  // Stores in a child that refuses its `failAt`-th change and stops dead,
-  // with no clean-up of any kind, at its `stopAt`-th (both counted from 1).
-  int StoreInChild(const CVariableTable& table, int stopAt, int failAt = 0) {
-    return OtherProcess(StoreCommand(table, stopAt, failAt, false), false).Wait();
-  }
-
-  // What the next click finds after the crash: the E-Book as it was or as
-  // stored, valid, no journal left, and the notice once if there was one.
-  void RecoverAndExpect(const std::string& stored) {
-    const bool journal = JournalExists();
-    EXPECT_TRUE(CEBookFile().RecoverInterruptedStore());
-    const std::string after = ReadFileBytes(EBookPath());
-    EXPECT_TRUE(after == original || after == stored)
-        << "neither the original nor the stored E-Book";
-    EXPECT_FALSE(JournalExists());
-    ASSERT_EQ(ui.messages.size(), journal ? 1u : 0u);
-    if (journal) {
-      EXPECT_EQ(ui.messages[0].text, kInterruptedUndone);
-      EXPECT_EQ(ui.messages[0].icon, MessageIcon::Information);
-      EXPECT_EQ(ui.messages[0].caption, "rebrander");
+  void Lay(const DiskState& state) {
+    for (const std::string& path : {EBookPath(), JournalPath()}) {
+      const auto file = state.find(path);
+      if (file != state.end()) {
+        WriteFileBytes(path, file->second);
+      } else {
+        std::filesystem::remove(path);
+      }
     }
+  }
+  DiskState Read() const {
+    DiskState state = {{EBookPath(), ReadFileBytes(EBookPath())}};
+    if (JournalExists()) state[JournalPath()] = ReadFileBytes(JournalPath());
+    return state;
+  }
+
+  // Runs the operation on `start` with every change from the `cutAt`-th on
+  // refused (none when 0), which leaves the files as a process stopped dead
+  // there would; notes the changes asked for until then.
+  DiskState Run(const DiskState& start, const Operation& operation, int cutAt,
+                std::vector<DiskChange>* changes = nullptr) {
+    Lay(start);
+    FileIdentity ebook;
+    const HFILE file = _lopen(EBookPath(), OF_SHARED_READ);
+    EXPECT_TRUE(GetFileIdentity(file, ebook));
+    _lclose(file);
+    int count = 0;
+    SetIoFaultHook([&](const IoChange& change) {
+      if (cutAt && ++count >= cutAt) return false;
+      if (!changes) return true;
+      FileIdentity flushed;
+      std::string target = change.path;
+      if (change.file != HFILE_ERROR) {
+        EXPECT_TRUE(GetFileIdentity(change.file, flushed));
+        target = flushed.device == ebook.device && flushed.inode == ebook.inode ? EBookPath()
+                                                                                : JournalPath();
+      } else if (change.operation == IoOperation::Flush) {
+        target.clear();  // the folder
+      }
+      changes->push_back({change.operation, target, {}});
+      return true;
+    });
+    operation();
+    SetIoFaultHook({});
     ui.messages.clear();
-    EXPECT_TRUE(CEBookFile().Validate());
-    EXPECT_TRUE(CEBookFile().RecoverInterruptedStore());
-    EXPECT_TRUE(ui.messages.empty()) << "nothing more to tell";
+    return Read();
+  }
+
+  // Every change of the operation from `start`, each with the files it left.
+  std::vector<DiskChange> Follow(const DiskState& start, const Operation& operation) {
+    std::vector<DiskChange> changes;
+    const DiskState end = Run(start, operation, 0, &changes);
+    for (size_t i = 0; i + 1 < changes.size(); ++i) {
+      changes[i].after = Run(start, operation, static_cast<int>(i) + 2);
+    }
+    if (!changes.empty()) changes.back().after = end;
+    return changes;
+  }
+
+  struct Tally {
+    int cuts = 0, states = 0, checked = 0;
+  };
+  // Cuts the power before each change of the operation from `start`, and
+  // after its last, handing the disk of each cut to `atCut`.
+  void CutEverywhere(const DiskState& start, const Operation& operation, Tally& tally,
+                     const std::function<void(const SimulatedDisk&)>& atCut) {
+    const std::vector<DiskChange> changes = Follow(start, operation);
+    SimulatedDisk disk(start);
+    for (size_t cut = 0; cut <= changes.size(); ++cut) {
+      ++tally.cuts;
+      atCut(disk);
+      if (cut < changes.size()) disk.Apply(changes[cut]);
+    }
+  }
+
+  // The next start's recovery gives the original or the stored E-Book and
+  // leaves no journal.
+  void ExpectRecovered(const DiskState& state, const std::string& stored, Tally& tally) {
+    if (failures >= 3 || !checked.insert(state).second) return;
+    ++tally.checked;
+    Lay(state);
+    ebook::RecoverStore(EBookPath());
+    const std::string after = ReadFileBytes(EBookPath());
+    if ((after != original && after != stored) || JournalExists()) {
+      ADD_FAILURE() << "after a power cut that left the E-Book " << state.at(EBookPath()).size()
+                    << " bytes long, " << (state.count(JournalPath()) ? "a" : "no")
+                    << " journal: recovery gave "
+                    << (after == original ? "the original"
+                        : after == stored ? "the stored"
+                                          : "a torn")
+                    << " E-Book" << (JournalExists() ? " and left the journal" : "");
+      ++failures;
+    }
+  }
+
+  std::mt19937 random{20240917};
+  std::set<DiskState> checked;
+  int failures = 0;
+
+  // Rehearses the store on the original: the E-Book it leaves.
+  std::string Stored(const CVariableTable& table) {
+    WriteFileBytes(EBookPath(), original);
+    EXPECT_TRUE(CEBookFile().StoreTable(table));
+    EXPECT_FALSE(JournalExists());
+    return ReadFileBytes(EBookPath());
   }
 };
 
-// Every stop of a store, and every stop of the rollback of a store whose
-// table write, E-Book flush or journal removal failed.
-TEST_F(CrashTest, StopAtEveryChangeOfAShrinkingEqualOrGrowingStoreRecovers) {
+// Every point of a store; from each, a recovery cut at every point of its own
+// (from what the store left at that point, and from what it had flushed).
+TEST_F(CrashTest, PowerCutAnywhereInAStoreOrItsRecoveryLeavesTheOriginalOrTheStoredEBook) {
   const std::string value = SampleTable()[0].m_strValue;
   const std::pair<std::string, CVariableTable> cases[] = {
       {"shrinking", Edited("Short")},
       {"equal length", Edited(std::string(value.size(), 'e'))},
-      {"growing over the trailer", Edited(std::string(500, 'g'))},
+      {"growing over the trailer", Edited(std::string(700, 'g'))},
   };
-  int pointsTested = 0;
+  Tally store, recovery;
   for (const auto& [what, table] : cases) {
-    const Rehearsal full = Rehearse(table);
-    std::vector<int> flushes;
-    int removal = 0;
-    for (int i = 0; i < static_cast<int>(full.operations.size()); ++i) {
-      if (full.operations[i] == IoOperation::Flush) flushes.push_back(i + 1);
-      if (full.operations[i] == IoOperation::Remove) removal = i + 1;
-    }
-    ASSERT_EQ(flushes.size(), 4u);  // journal, folder, E-Book, folder
-    ASSERT_NE(full.result, original);
-    for (int failAt : {0, (flushes[1] + flushes[2]) / 2, flushes[2], removal}) {
-      SCOPED_TRACE(what + ", change " + std::to_string(failAt) + " fails");
-      const Rehearsal run = failAt ? Rehearse(table, failAt) : full;
-      const int changes = static_cast<int>(run.operations.size());
-      ASSERT_TRUE(run.result == (failAt ? original : full.result));
-      ASSERT_GT(changes, failAt + 2);
-      int torn = 0, backToOriginal = 0, stored = 0;
-      for (int stopAt = failAt + 1; stopAt <= changes; ++stopAt, ++pointsTested) {
-        SCOPED_TRACE("stopped at change " + std::to_string(stopAt) + " of " +
-                     std::to_string(changes));
-        ASSERT_EQ(StoreInChild(table, stopAt, failAt), testing_support::kChildStopped);
-        const std::string left = ReadFileBytes(EBookPath());
-        torn += left != original && left != full.result;
-        RecoverAndExpect(run.result);
-        const std::string after = ReadFileBytes(EBookPath());
-        backToOriginal += after == original;
-        stored += after == full.result;
+    SCOPED_TRACE(what);
+    const std::string stored = Stored(table);
+    ASSERT_NE(stored, original);
+    checked.clear();
+    const Operation storing = [&] { CEBookFile().StoreTable(table); };
+    const Operation recovering = [&] { ebook::RecoverStore(EBookPath()); };
+    const auto expectEveryState = [&](const SimulatedDisk& disk, Tally& tally) {
+      for (const DiskState& state : disk.PowerLossStates(random)) {
+        ++tally.states;
+        ExpectRecovered(state, stored, tally);
       }
-      if (failAt == 0) {  // the matrix reached the E-Book's bytes and the end of the store
-        EXPECT_GT(torn, 0);
-        EXPECT_GT(backToOriginal, 0);
-        EXPECT_GT(stored, 0);
+    };
+    std::set<DiskState> recoveredFrom;
+    CutEverywhere({{EBookPath(), original}}, storing, store, [&](const SimulatedDisk& disk) {
+      expectEveryState(disk, store);
+      // What a process stopped here leaves, and what had reached the disk.
+      for (const DiskState& start : {disk.Current(), disk.Flushed()}) {
+        if (!start.count(JournalPath()) || !recoveredFrom.insert(start).second) continue;
+        CutEverywhere(start, recovering, recovery,
+                      [&](const SimulatedDisk& cut) { expectEveryState(cut, recovery); });
       }
-    }
-    ASSERT_EQ(StoreInChild(table, static_cast<int>(full.operations.size()) + 1),
-              testing_support::kChildStored);
-    EXPECT_EQ(ReadFileBytes(EBookPath()), full.result);
+    });
+    ASSERT_EQ(failures, 0);
   }
-  RecordProperty("crash_points", pointsTested);
+  RecordProperty("store_cuts", store.cuts);
+  RecordProperty("store_states", store.states);
+  RecordProperty("recovery_cuts", recovery.cuts);
+  RecordProperty("recovery_states", recovery.states);
+  RecordProperty("states_recovered", store.checked + recovery.checked);
+  std::printf("power cuts: store %d cuts, %d states; recovery %d cuts, %d states; %d distinct\n",
+              store.cuts, store.states, recovery.cuts, recovery.states,
+              store.checked + recovery.checked);
 }
 
 // A real kill, at whatever point the store has reached once its journal is
@@ -136,22 +194,25 @@ TEST_F(CrashTest, KilledInTheMiddleOfALargeStoreRecovers) {
   CVariableTable edited = large;
   for (int i = 0; i < edited.GetSize(); ++i) edited[i].m_strValue += " and more";
   edited.m_bRebranded = 1;
-  const std::string stored = Rehearse(edited).result;
+  const std::string stored = Stored(edited);
+  const std::string tableFile = dir.File("table");
+  EncodedTable(tableFile, edited);
 
-  int kills = 0, tornAtKill = 0;
-  for (int attempt = 0; attempt < 5 && tornAtKill == 0; ++attempt) {
-    // Killed as soon as it starts on the E-Book, once its journal is complete:
-    // the thousands of records are still to come.
-    OtherProcess child(StoreCommand(edited, 0, 0, true));
-    ASSERT_TRUE(child.Ready());
-    if (!child.Kill()) continue;  // it finished before the kill came
-    ++kills;
-    const std::string left = ReadFileBytes(EBookPath());
-    tornAtKill += left != original && left != stored;
-    RecoverAndExpect(stored);
-  }
-  EXPECT_GT(kills, 0);
-  EXPECT_GT(tornAtKill, 0) << "no kill landed while the E-Book was being written";
+  // Killed while it waits, thousands of records into the E-Book's table.
+  WriteFileBytes(EBookPath(), original);
+  OtherProcess child(
+      {testing_support::ChildProgramPath(), {"store", dir.File("rebrander"), tableFile}});
+  ASSERT_TRUE(child.Ready());
+  ASSERT_TRUE(child.Kill());
+  const std::string left = ReadFileBytes(EBookPath());
+  EXPECT_TRUE(left != original && left != stored) << "the kill did not land mid-write";
+  ASSERT_TRUE(JournalExists());
+  EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(ebook::EBookUse::kCustomize));
+  EXPECT_TRUE(ReadFileBytes(EBookPath()) == original);
+  EXPECT_FALSE(JournalExists());
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, kInterruptedUndone);
+  EXPECT_EQ(ui.messages[0].icon, MessageIcon::Information);
 }
 
 }  // namespace

@@ -62,6 +62,17 @@ inline const std::string kErrorWriting =
 inline const std::string kInterruptedUndone =
     "The last customization of the E-Book was interrupted before it could finish. The E-Book is "
     "as it was before that customization.\n\nYou can simply customize it again.";
+inline const std::string kCouldNotCheck =
+    "The E-Book could not be checked for an interrupted customization, since the journal beside "
+    "it ";
+inline const std::string kNewerJournalText =
+    kCouldNotCheck +
+    "was written by a newer version of this program.\n\nThe E-Book can still be viewed. To "
+    "customize it, please use that newer version.";
+inline const std::string kUntrustedJournalText =
+    kCouldNotCheck +
+    "is not a plain file that only you or the E-Book's owner could have written. It was left as "
+    "it is.\n\nThe E-Book can still be viewed, but not customized while that journal is there.";
 
 formats::CVariable Variable(const std::string& ident, const std::string& prompt,
                             const std::string& value, int32_t editable = 1, int32_t type = 0);

@@ -9,9 +9,6 @@
 
 namespace testing_support {
 
-// How a "store" child ended.
-enum ChildEnd { kChildStopped = 10, kChildStored = 11, kChildNotStored = 12 };
-
 struct ChildCommand {
   std::string program;
   std::vector<std::string> arguments;

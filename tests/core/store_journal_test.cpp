@@ -8,6 +8,11 @@
 #include <filesystem>
 #include <functional>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "ebook/ebook_file.h"
 #include "ebook/store_recovery.h"
 #include "platform/durable_files.h"
@@ -43,7 +48,7 @@ TEST_F(JournalTest, JournalLiesBesideTheEBookAndKeepsEverythingAfterTheTable) {
   _lclose(ebook);
   const std::string bytes = ReadFileBytes(JournalPath());
   ebook::CStoreJournal journal;
-  ASSERT_TRUE(ebook::DecodeJournal(bytes, journal));
+  ASSERT_EQ(ebook::DecodeJournal(bytes, journal), ebook::JournalRead::kWhole);
   EXPECT_EQ(journal.m_backup.Offset(), tableOffset);
   EXPECT_EQ(journal.m_backup.Length(), static_cast<int32_t>(original.size()));
   EXPECT_EQ(journal.m_backup.Bytes(), original.substr(tableOffset));
@@ -60,6 +65,9 @@ TEST_F(JournalTest, CutOrDamagedJournalIsDiscardedAndTheEBookLeftAsItIs) {
   std::vector<std::string> damaged = {journal + "x"};
   for (size_t at = 0; at < journal.size(); ++at) {
     damaged.push_back(journal.substr(0, at));
+    if (ebook::journal_layout::kVersion.at <= at && at < ebook::journal_layout::kVersion.end()) {
+      continue;  // a higher version is a newer journal
+    }
     damaged.push_back(journal);
     damaged.back()[at] ^= static_cast<char>(at % 2 ? 0x01 : 0xff);
   }
@@ -72,7 +80,7 @@ TEST_F(JournalTest, CutOrDamagedJournalIsDiscardedAndTheEBookLeftAsItIs) {
   }
   // The user's Finish came to nothing either way.
   WriteFileBytes(JournalPath(), "");
-  EXPECT_TRUE(CEBookFile().RecoverInterruptedStore());
+  EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(ebook::EBookUse::kCustomize));
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, kInterruptedUndone);
 }
@@ -106,7 +114,7 @@ TEST_F(JournalTest, JournalOfAReplacedEBookIsRemovedAndTheEBookLeftAlone) {
     WriteJournalForEBook();
     replace();
     const std::string replaced = ReadFileBytes(EBookPath());
-    EXPECT_TRUE(CEBookFile().RecoverInterruptedStore());
+    EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(ebook::EBookUse::kCustomize));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(JournalExists());
     EXPECT_EQ(ReadFileBytes(EBookPath()), replaced);
@@ -125,20 +133,88 @@ TEST_F(JournalTest, JournalStaysForALaterClickWhileTheEBookIsInUseOrCannotBeWrit
   {
     testing_support::OtherProcess holder(testing_support::OpensPlainly(EBookPath()));
     ASSERT_TRUE(holder.Ready());
-    EXPECT_TRUE(CEBookFile().RecoverInterruptedStore());
+    EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(ebook::EBookUse::kCustomize));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_TRUE(JournalExists());
     EXPECT_EQ(ReadFileBytes(EBookPath()), torn);
   }
   for (IoOperation failing : {IoOperation::Write, IoOperation::Truncate, IoOperation::Flush}) {
     SetIoFaultHook([&](IoOperation operation) { return operation != failing; });
-    EXPECT_FALSE(CEBookFile().RecoverInterruptedStore());
+    EXPECT_FALSE(CEBookFile().RecoverInterruptedStore(ebook::EBookUse::kCustomize));
     ExpectOnlyMessage(kErrorWriting);
     EXPECT_TRUE(JournalExists());
   }
   SetIoFaultHook({});
   EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
   EXPECT_EQ(ReadFileBytes(EBookPath()), original);
+}
+
+// A journal that may be the only copy of the E-Book's old bytes but cannot be
+// applied stays, and so does the E-Book; viewing goes on, customizing not.
+TEST_F(JournalTest, NewerOrUntrustedJournalIsLeftWithTheEBookAndStopsOnlyCustomizing) {
+  WriteJournalForEBook();
+  const std::string whole = ReadFileBytes(JournalPath());
+  const std::string elsewhere = dir.File("elsewhere");
+  WriteFileBytes(elsewhere, whole);
+  std::string newer = whole.substr(0, ebook::journal_layout::kVersion.end()) + "next format";
+  newer[ebook::journal_layout::kVersion.at] = 2;
+  namespace fs = std::filesystem;
+  struct Case {
+    std::string what;
+    std::function<void()> plant;
+    RecoveryOutcome outcome = RecoveryOutcome::kUntrusted;
+  };
+  std::vector<Case> cases = {
+      {"a newer version", [&] { WriteFileBytes(JournalPath(), newer); },
+       RecoveryOutcome::kNewerJournal},
+      {"a folder", [&] { fs::create_directory(JournalPath()); }},
+  };
+#ifndef _WIN32  // MinGW's library makes no links, Wine's files carry no modes
+  const auto plantWith = [&](auto change) {
+    return [&, change] {
+      WriteFileBytes(JournalPath(), whole);
+      ASSERT_EQ(change(JournalPath().c_str()), 0);
+    };
+  };
+  cases.push_back({"a symbolic link", [&] { fs::create_symlink(elsewhere, JournalPath()); }});
+  cases.push_back({"a FIFO", [&] { ASSERT_EQ(mkfifo(JournalPath().c_str(), 0600), 0); }});
+  cases.push_back(
+      {"writable by the group", plantWith([](const char* p) { return chmod(p, 0620); })});
+  cases.push_back({"writable by others", plantWith([](const char* p) { return chmod(p, 0602); })});
+  if (geteuid() == 0) {
+    cases.push_back(
+        {"another user's", plantWith([](const char* p) { return chown(p, 4321, -1); })});
+  }
+#endif
+  const std::string torn = TearEBook(tableOffset + 30);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.plant();
+    const auto planted = fs::symlink_status(JournalPath());
+    EXPECT_EQ(RecoverStore(EBookPath()), c.outcome);
+    EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(ebook::EBookUse::kView));
+    EXPECT_FALSE(CEBookFile().RecoverInterruptedStore(ebook::EBookUse::kCustomize));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    for (const auto& message : ui.messages) {
+      EXPECT_EQ(message.text, c.outcome == RecoveryOutcome::kNewerJournal ? kNewerJournalText
+                                                                          : kUntrustedJournalText);
+      EXPECT_EQ(message.icon, MessageIcon::Exclamation);
+    }
+    ui.messages.clear();
+    EXPECT_EQ(fs::symlink_status(JournalPath()).type(), planted.type()) << "the journal stays";
+    EXPECT_EQ(ReadFileBytes(EBookPath()), torn);
+    fs::remove_all(JournalPath());
+  }
+#ifndef _WIN32
+  // The E-Book's owner's journal is applied, whoever runs the recovery.
+  if (geteuid() == 0) {
+    WriteFileBytes(JournalPath(), whole);
+    ASSERT_EQ(chown(JournalPath().c_str(), 4321, -1), 0);
+    ASSERT_EQ(chown(EBookPath().c_str(), 4321, -1), 0);
+    EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
+    EXPECT_EQ(ReadFileBytes(EBookPath()), original);
+  }
+#endif
 }
 
 TEST_F(JournalTest, StoreRefusesToStartBesideAnotherJournal) {

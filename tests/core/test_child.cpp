@@ -1,12 +1,11 @@
 // The second process of the core tests. Each holding mode takes something,
 // writes one byte to standard output once it holds it, and keeps it until
-// killed (a minute at most). "store" stores a table, stopping dead at a chosen
-// change. With no arguments, as a started E-Book, it reports how it was
-// started to `<itself>.report` and stays until `<itself>.done` appears; "path"
-// tells by its exit code whether it knows its own whole path.
+// killed (a minute at most). "store" stores a table, to be killed during it.
+// With no arguments, as a started E-Book, it reports how it was started to
+// `<itself>.report` and stays until `<itself>.done` appears; "path" tells by
+// its exit code whether it knows its own whole path.
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -53,36 +52,35 @@ int Report(const std::vector<std::string>& words) {
   return 0;
 }
 
-// store REBRANDER TABLE STOP_AT FAIL_AT SIGNAL: stands at the rebrander's path
-// and stores the table read from TABLE into its E-Book. Change FAIL_AT is
-// refused, and at change STOP_AT (both from 1) the process ends on the spot.
-// With SIGNAL 1 it writes its byte when the store starts on the E-Book itself.
+// store REBRANDER TABLE: stands at the rebrander's path and stores the table
+// read from TABLE into its E-Book. Once well into the E-Book's table it writes
+// its byte and waits to be killed there.
 int Store(const std::vector<std::string>& args) {
   OverrideModuleFileName(args[0]);
   formats::CVariableTable table;
   const HFILE file = _lopen(args[1], OF_SHARED_READ);
   if (file == HFILE_ERROR || !table.Read(file)) return 1;
   _lclose(file);
-  const int stopAt = std::stoi(args[2]);
-  const int failAt = std::stoi(args[3]);
-  bool signal = args[4] == "1";
-  int changes = 0, flushes = 0;
+  // A record is several writes: this is a few thousand records in, with
+  // thousands still to come, and well past what a handle gathers.
+  constexpr long kWritesBeforeKill = 30000;
+  int flushes = 0;
+  long writes = 0;
   SetIoFaultHook([&](IoOperation operation) {
-    if (++changes == stopAt) std::_Exit(testing_support::kChildStopped);
     flushes += operation == IoOperation::Flush;
     // The journal is written, flushed and its folder flushed before the E-Book.
-    if (signal && operation == IoOperation::Write && flushes == 2) {
-      signal = false;
+    if (operation == IoOperation::Write && flushes == 2 && ++writes == kWritesBeforeKill) {
       std::fputc('r', stdout);
       std::fflush(stdout);
+      for (;;) std::this_thread::sleep_for(1h);
     }
-    return changes != failAt;
+    return true;
   });
   SilentUi ui;
   SetUserInterface(&ui);
   const bool stored = ebook::CEBookFile().StoreTable(table);
   SetUserInterface(nullptr);
-  return stored ? testing_support::kChildStored : testing_support::kChildNotStored;
+  return stored ? 0 : 1;
 }
 
 }  // namespace
@@ -100,7 +98,7 @@ int main(int argc, char** argv) {
   if (mode == "lopen" && args.size() == 2) {
     return HoldIfTaken(_lopen(args[1], std::stoi(args[0])) != HFILE_ERROR);
   }
-  if (mode == "store" && args.size() == 5) return Store(args);
+  if (mode == "store" && args.size() == 2) return Store(args);
   const int result = SystemMode(mode, args, HoldIfTaken);
   if (result == kUnknownMode) std::fprintf(stderr, "test_child: unknown command\n");
   return result;

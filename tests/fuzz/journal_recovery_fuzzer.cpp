@@ -1,4 +1,5 @@
-// Recovery from a journal made of the input, beside a sound E-Book. The first
+// Recovery from a journal made of the input, beside a sound E-Book; a journal
+// of a newer version must stay, with the E-Book as it was. The first
 // byte chooses how: the rest as the journal itself, or as the offset, length
 // and saved bytes of a journal that carries the E-Book's true identity and a
 // valid checksum (so that the roll-back itself is reached), or the same with
@@ -49,11 +50,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::AllocationGuard guard(journal.size() + ebookBytes.size());
     outcome = ebook::RecoverStore(ebookPath);
   }
-  if (fuzzing::FileExists(journalPath)) fuzzing::Fail("the journal was left behind");
   const std::string after = fuzzing::ReadFile(ebookPath);
+  ebook::CStoreJournal decoded;
+  const ebook::JournalRead read = ebook::DecodeJournal(journal, decoded);
+  if (outcome == RecoveryOutcome::kNewerJournal) {
+    if (read != ebook::JournalRead::kNewer) fuzzing::Fail("a journal taken for a newer one");
+    if (!fuzzing::FileExists(journalPath) || after != ebookBytes) {
+      fuzzing::Fail("a newer journal or its E-Book was touched");
+    }
+    return 0;
+  }
+  if (fuzzing::FileExists(journalPath)) fuzzing::Fail("the journal was left behind");
   if (outcome == RecoveryOutcome::kRolledBack) {
-    ebook::CStoreJournal decoded;
-    if (!ebook::DecodeJournal(journal, decoded)) fuzzing::Fail("rolled back from a bad journal");
+    if (read != ebook::JournalRead::kWhole) fuzzing::Fail("rolled back from a bad journal");
     const ebook::CStoreBackup& saved = decoded.m_backup;
     if (after.size() != static_cast<size_t>(saved.Length()) ||
         after.compare(0, saved.Offset(), ebookBytes, 0, saved.Offset()) != 0 ||

@@ -27,7 +27,11 @@ HWND Hwnd(const ui::CWnd& window) {
 
 std::string Join(const std::vector<int>& values) {
   std::string text;
-  for (const int value : values) text += (text.empty() ? "" : ",") + std::to_string(value);
+  // Appended piece by piece: GCC 12 warns wrongly about a prefixed string (-Wrestrict).
+  for (const int value : values) {
+    if (!text.empty()) text += ',';
+    text += std::to_string(value);
+  }
   return text;
 }
 
