@@ -7,18 +7,11 @@
 namespace formats {
 namespace {
 
-using platform::_llseek;
 using platform::_lread;
 using platform::_lwrite;
 
-// Bytes from the current position to the end of the file, or -1.
-int64_t BytesLeft(HFILE file) {
-  const int32_t here = _llseek(file, 0, platform::FILE_CURRENT);
-  if (here < 0) return -1;
-  const int32_t end = _llseek(file, 0, platform::FILE_END);
-  if (_llseek(file, here, platform::FILE_BEGIN) != here || end < 0) return -1;
-  return int64_t{end} - here;
-}
+// Masks a short run on the stack: a table has thousands of them.
+constexpr uint32_t kStackRun = 256;
 
 }  // namespace
 
@@ -50,11 +43,17 @@ bool ReadMagic(HFILE file, int32_t magic) {
 
 bool WriteBytes(HFILE file, const void* bytes, uint32_t count) {
   if (count == 0) return true;
-  std::unique_ptr<uint8_t[]> masked(new (std::nothrow) uint8_t[count]);
-  if (!masked) return false;
+  uint8_t onStack[kStackRun];
+  std::unique_ptr<uint8_t[]> onHeap;
+  uint8_t* masked = onStack;
+  if (count > kStackRun) {
+    onHeap.reset(new (std::nothrow) uint8_t[count]);
+    if (!onHeap) return false;
+    masked = onHeap.get();
+  }
   const auto* source = static_cast<const uint8_t*>(bytes);
   for (uint32_t i = 0; i < count; ++i) masked[i] = source[i] ^ kByteMask;
-  return _lwrite(file, masked.get(), count) == static_cast<int32_t>(count);
+  return _lwrite(file, masked, count) == static_cast<int32_t>(count);
 }
 
 bool ReadBytes(HFILE file, void* buffer, uint32_t count) {
@@ -81,14 +80,19 @@ bool ReadString(HFILE file, std::string& text) {
     return lengthRead;
   }
   // A damaged length must not make us allocate more than the file could hold.
-  if (!lengthRead || length < 0 || length > BytesLeft(file)) {
+  if (!lengthRead || length < 0 || length > platform::BytesLeft(file)) {
     text.clear();
     return false;
   }
-  std::unique_ptr<char[]> buffer(new (std::nothrow) char[size_t(length) + 1]());
-  if (!buffer) return false;
-  const bool bytesRead = ReadBytes(file, buffer.get(), static_cast<uint32_t>(length));
-  text.assign(buffer.get());  // stops at the first zero byte
+  try {
+    text.assign(static_cast<size_t>(length), '\0');
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  // Bytes that did not arrive stay zero; the text ends at the first zero byte.
+  const bool bytesRead = ReadBytes(file, text.data(), static_cast<uint32_t>(length));
+  const size_t zero = text.find('\0');
+  if (zero != std::string::npos) text.resize(zero);
   return bytesRead;
 }
 

@@ -1,5 +1,8 @@
 #include "formats/variable_table.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace formats {
 
 bool CVariable::Transfer(CFieldStream& stream) {
@@ -13,12 +16,16 @@ bool CVariableTable::Read(HFILE file) {
   int32_t count = 0;
   const bool ok = ReadMagic(file, kMarker) && ReadInt(file, m_bRebranded) && ReadInt(file, count);
   if (!ok || count <= 0) return ok;
-  // Grows one record at a time: a damaged count costs nothing until records arrive.
+  // Room for no more records than the bytes left could hold: a damaged count
+  // costs nothing beyond the file's size.
+  constexpr int64_t kSmallestRecord = 6 * 4;
+  m_elements.reserve(static_cast<size_t>(
+      std::min<int64_t>(count, std::max<int64_t>(platform::BytesLeft(file), 0) / kSmallestRecord)));
   CFieldStream stream(CFieldStream::kRead, file);
   for (int32_t i = 0; i < count; ++i) {
     CVariable variable;
     if (!variable.Transfer(stream)) return false;
-    Add(variable);
+    m_elements.push_back(std::move(variable));
   }
   return true;
 }
@@ -28,8 +35,8 @@ bool CVariableTable::Write(HFILE file) const {
   CFieldStream stream(CFieldStream::kWrite, file);
   for (const CVariable& element : m_elements) {
     if (!ok) break;
-    CVariable copy = element;  // Transfer takes its fields by reference
-    ok = copy.Transfer(stream);
+    // Transfer takes its fields by reference; writing only reads them.
+    ok = const_cast<CVariable&>(element).Transfer(stream);
   }
   return ok;
 }

@@ -1,7 +1,9 @@
 // File services with the contracts of the classic handle-based file API:
 // open by path in one of two modes, seek, read, write, close. Positions are
 // signed 32-bit; a seek whose result would not fit fails and leaves the
-// position where it was.
+// position where it was. A handle reads ahead and gathers its writes; they
+// are on the file before a seek, a read, a length change, a flush and the
+// close, and a failure to put them there fails that call.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +35,11 @@ int32_t _llseek(HFILE file, int32_t offset, int origin);
 int32_t _lread(HFILE file, void* buffer, uint32_t count);
 int32_t _lwrite(HFILE file, const void* buffer, uint32_t count);
 HFILE _lclose(HFILE file);
+
+// Bytes from the position to the end of the file as the handle knows it (the
+// length at open or at the last seek from the end, grown by its own writes),
+// or -1 for no handle. Asks the system nothing.
+int64_t BytesLeft(HFILE file);
 
 // Cuts or extends an open file to the given length; the position stays.
 // Returns false, changing nothing, when the length is negative or the

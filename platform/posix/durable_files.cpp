@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/io_faults.h"
+#include "platform/open_files.h"
 
 namespace platform {
 namespace {
@@ -22,7 +23,9 @@ bool SyncDescriptor(int fd) {
 }  // namespace
 
 bool FlushFile(HFILE file) {
-  return IoAllowed({IoOperation::Flush, file}) && SyncDescriptor(file);
+  // The handle's gathered writes were let through one by one already.
+  return open_files::WriteOut(file) && IoAllowed({IoOperation::Flush, file}) &&
+         SyncDescriptor(file);
 }
 
 bool FlushFolder(const std::string& folder) {
@@ -43,7 +46,7 @@ bool RemoveFile(const std::string& path) {
 HFILE CreateNewFile(const std::string& path) {
   if (!IoAllowed({IoOperation::Write, HFILE_ERROR, path})) return HFILE_ERROR;
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
-  return fd < 0 ? HFILE_ERROR : fd;
+  return open_files::Adopt(fd < 0 ? HFILE_ERROR : fd);
 }
 
 bool GetFileIdentity(HFILE file, FileIdentity& identity) {

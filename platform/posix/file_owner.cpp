@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "platform/open_files.h"
+
 namespace platform {
 
 PlainOpen OpenPlainFile(const std::string& path, HFILE& file) {
@@ -19,7 +21,7 @@ PlainOpen OpenPlainFile(const std::string& path, HFILE& file) {
     close(fd);
     return PlainOpen::kRefused;
   }
-  file = fd;
+  file = open_files::Adopt(fd);
   return PlainOpen::kOpened;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/durable_files.h"
 
 #include "platform/io_faults.h"
+#include "platform/open_files.h"
 #include "platform/win32/handle.h"
 
 namespace platform {
@@ -8,7 +9,9 @@ namespace platform {
 using win32::HandleOf;
 
 bool FlushFile(HFILE file) {
-  return IoAllowed({IoOperation::Flush, file}) && FlushFileBuffers(HandleOf(file));
+  // The handle's gathered writes were let through one by one already.
+  return open_files::WriteOut(file) && IoAllowed({IoOperation::Flush, file}) &&
+         FlushFileBuffers(HandleOf(file));
 }
 
 bool FlushFolder(const std::string& folder) {
@@ -39,7 +42,7 @@ HFILE CreateNewFile(const std::string& path) {
     CloseHandle(file);
     return HFILE_ERROR;
   }
-  return win32::HFileOf(file);
+  return open_files::Adopt(win32::HFileOf(file));
 }
 
 bool GetFileIdentity(HFILE file, FileIdentity& identity) {

@@ -1,5 +1,6 @@
 #include "platform/file_owner.h"
 
+#include "platform/open_files.h"
 #include "platform/win32/handle.h"
 
 // After <windows.h>, which handle.h brings.
@@ -50,7 +51,7 @@ PlainOpen OpenPlainFile(const std::string& path, HFILE& file) {
     CloseHandle(handle);
     return PlainOpen::kRefused;
   }
-  file = win32::HFileOf(handle);
+  file = open_files::Adopt(win32::HFileOf(handle));
   return PlainOpen::kOpened;
 }
 
