@@ -44,13 +44,9 @@ mkdir -p "$demo"
 book="sample-ebook$exe"
 "$mkebook" pack --program "$sample" --table "$table" --output "$demo/$book"
 
-# Identity and version are read back from the packed E-Book, so the rebrander
-# always matches it.
-id=$("$mkebook" dump "$demo/$book" --field id)
-version=$("$mkebook" dump "$demo/$book" --field version)
-
-"$mkrebrander" --program "$rebrander" --output "$demo/rebrander$exe" \
-  --ebook-file "$book" --ebook-id "$id" --version "$version" \
+# File name, identity and version come from the packed E-Book, so the
+# rebrander always matches it.
+"$mkrebrander" --program "$rebrander" --output "$demo/rebrander$exe" --for-ebook "$demo/$book" \
   --title "Sample E-Book Customizer" \
   --status-before "Welcome! This tool makes the sample E-Book beside it your own.
 

@@ -17,6 +17,9 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREBRANDER_WERROR=ON >/de
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" --output-junit "$results/linux.xml"
 
+# The authoring kit installed into a staging folder and run end to end, and its .deb.
+scripts/test-installed-kit.sh build
+
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DREBRANDER_WERROR=ON \
   -DREBRANDER_SANITIZE=ON >/dev/null
 cmake --build build-sanitize -j"$jobs"

@@ -48,6 +48,33 @@ bool WritePackage(HFILE in, int32_t programLength, const EBookPackage& package, 
   return true;
 }
 
+// Walks the stored lengths of the table's texts and names those longer than
+// what was read of them.
+std::vector<std::string> TextsCutAtZero(HFILE file, const EBookPackage& package) {
+  std::vector<std::string> cut;
+  constexpr int32_t kHeaderSize = 12;
+  int32_t position = package.trailer.m_nTableOffset + kHeaderSize;
+  for (int i = 0; i < package.table.GetSize(); ++i) {
+    const formats::CVariable& variable = package.table[i];
+    position += 4;  // the record's marker
+    const std::pair<const char*, const std::string*> texts[] = {{"ident", &variable.m_strIdent},
+                                                                {"prompt", &variable.m_strPrompt},
+                                                                {"value", &variable.m_strValue}};
+    for (const auto& [name, text] : texts) {
+      int32_t length = 0;
+      if (_llseek(file, position, FILE_BEGIN) != position || !formats::ReadInt(file, length)) {
+        return cut;
+      }
+      if (static_cast<size_t>(length) != text->size()) {
+        cut.push_back("variables[" + std::to_string(i) + "]." + name);
+      }
+      position += 4 + length;
+    }
+    position += 8;  // editable and type
+  }
+  return cut;
+}
+
 }  // namespace
 
 PackageStatus ReadPackage(HFILE file, EBookPackage& package, int32_t* tableEnd) {
@@ -71,7 +98,8 @@ PackageStatus ReadPackage(HFILE file, EBookPackage& package, int32_t* tableEnd) 
   return PackageStatus::kOk;
 }
 
-bool LoadPackage(const std::string& path, EBookPackage& package, std::string& error) {
+bool LoadPackage(const std::string& path, EBookPackage& package, std::string& error,
+                 std::vector<std::string>* cutTexts) {
   ScopedFile in(_lopen(path, OF_SHARED_READ));
   if (in.file == HFILE_ERROR) {
     error = "cannot open " + path;
@@ -79,6 +107,7 @@ bool LoadPackage(const std::string& path, EBookPackage& package, std::string& er
   }
   switch (ReadPackage(in.file, package)) {
     case PackageStatus::kOk:
+      if (cutTexts) *cutTexts = TextsCutAtZero(in.file, package);
       return true;
     case PackageStatus::kNoTrailer:
       error = path + " does not end with an E-Book trailer";

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "formats/ebook_trailer.h"
 #include "formats/variable_table.h"
@@ -28,8 +29,11 @@ enum class PackageStatus {
 PackageStatus ReadPackage(platform::HFILE file, EBookPackage& package, int32_t* tableEnd = nullptr);
 
 // Opens the file for shared reading and reads its package. On failure returns
-// false with a one-line reason in `error`.
-bool LoadPackage(const std::string& path, EBookPackage& package, std::string& error);
+// false with a one-line reason in `error`. `cutTexts`, when given, receives the
+// names ("variables[2].value") of the texts stored with a zero byte inside: the
+// table read keeps only what comes before it.
+bool LoadPackage(const std::string& path, EBookPackage& package, std::string& error,
+                 std::vector<std::string>* cutTexts = nullptr);
 
 // Writes `output`: the program part of `program` (the whole file, or for an
 // E-Book that is already packed everything before its table), then the table,

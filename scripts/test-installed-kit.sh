@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The authoring kit as its users get it: installed into a staging folder
+# (DESTDIR), then pack, stamp and bundle with the installed tools, and one
+# Customize of the unpacked bundle through the installed rebrander, headless
+# (a driver preloaded into it clicks through). Then the .deb, built by CPack.
+# usage: scripts/test-installed-kit.sh BUILD_DIR
+set -euo pipefail
+[ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR" >&2; exit 2; }
+build=$(cd "$1" && pwd)
+driver="$build/tests/tools/libcustomize_driver.so"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() {
+  echo "installed kit: $*" >&2
+  exit 1
+}
+
+DESTDIR="$work/stage" cmake --install "$build" --prefix /usr >/dev/null
+bin="$work/stage/usr/bin"
+sample="$work/stage/usr/share/rebrander/sample"
+cd "$work"
+
+# No --program anywhere: the tools find the installed bare rebrander.
+"$bin/mkebook" pack --program "$sample/sample-ebook" --table "$sample/sample-table.json" \
+  --encoding windows-1252 --output mybook
+"$bin/mkrebrander" --for-ebook mybook --title "My Book" --output customize
+"$bin/mkrebrander" dump customize | grep -q '"ebook-file": "mybook"' || fail "stamp not for mybook"
+"$bin/mkrebrander" bundle --ebook mybook --title "My Book" --output kit
+mkdir unpacked
+tar -xzf kit.tar.gz -C unpacked
+
+text="Customized by the installed kit"
+QT_QPA_PLATFORM=offscreen DRIVER_TEXT="$text" LD_PRELOAD="$driver" timeout 60 \
+  unpacked/kit/rebrander 2>driver.log || fail "the rebrander failed: $(cat driver.log)"
+grep -q "^message: The E-Book has been successfully customized.$" driver.log ||
+  fail "no success message: $(cat driver.log)"
+"$bin/mkebook" dump unpacked/kit/mybook --encoding windows-1252 >after.json
+# The sample offers five of its texts; the others are hidden or of no editable type.
+[ "$(grep -c "\"value\": \"$text\"" after.json)" -eq 5 ] || fail "values not stored"
+grep -q '"rebranded": 1' after.json || fail "not marked customized"
+
+(cd "$build" && cpack -G DEB) >cpack.log 2>&1 || fail "cpack failed: $(tail -n 5 cpack.log)"
+deb=$(ls "$build"/rebrander_*.deb)
+contents=$(dpkg-deb -c "$deb")
+for path in usr/bin/mkebook usr/bin/mkrebrander usr/libexec/rebrander/rebrander \
+  usr/share/rebrander/sample/sample-table.json; do
+  grep -q " \./$path\$" <<<"$contents" || fail "$deb lacks /$path"
+done
+dpkg-deb -I "$deb" | grep -q "^ Depends: .*libqt6widgets6" || fail "$deb names no Qt dependency"
+echo "Installed kit: pack, stamp, bundle and a headless Customize passed; $(basename "$deb") built"

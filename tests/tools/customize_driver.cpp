@@ -1,0 +1,75 @@
+// Preloaded into a real rebrander (LD_PRELOAD), this drives one Customize
+// headless: it clicks Customize, types a text into every page of the wizard,
+// clicks Finish, and after the closing message clicks Exit. Every message it
+// closes is written to stderr, for the caller to check.
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kStepMs = 50;
+constexpr int kGiveUpSteps = 600;  // a hung rebrander must not hang the test
+
+bool Click(QWidget* window, const QString& text) {
+  for (QPushButton* button : window->findChildren<QPushButton*>()) {
+    if (button->isVisible() && button->isEnabled() && button->text() == text) {
+      // Queued: a click that opens a modal window must not block the timer.
+      QTimer::singleShot(0, button, &QPushButton::click);
+      return true;
+    }
+  }
+  return false;
+}
+
+QWidget* Foreground() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->isVisible()) return window;
+  }
+  return nullptr;
+}
+
+void Step() {
+  static bool customized = false;
+  static int steps = 0;
+  if (++steps > kGiveUpSteps) {
+    std::fprintf(stderr, "driver: gave up\n");
+    std::_Exit(3);
+  }
+  QWidget* window = Foreground();
+  if (!window) return;
+  if (auto* box = qobject_cast<QMessageBox*>(window)) {
+    std::fprintf(stderr, "message: %s\n", box->text().toUtf8().constData());
+    QTimer::singleShot(0, box, &QMessageBox::accept);
+    customized = true;  // success or not, the run is over
+    return;
+  }
+  if (Click(window, customized ? "E&xit" : "&Customize")) {
+    customized = true;
+    return;
+  }
+  const QString text = QString::fromUtf8(std::getenv("DRIVER_TEXT"));
+  for (QLineEdit* line : window->findChildren<QLineEdit*>()) {
+    if (line->isVisible()) line->setText(text);
+  }
+  for (QPlainTextEdit* edit : window->findChildren<QPlainTextEdit*>()) {
+    if (edit->isVisible()) edit->setPlainText(text);
+  }
+  if (!Click(window, "&Next >")) Click(window, "Finish");
+}
+
+void StartDriving() {
+  auto* timer = new QTimer(QCoreApplication::instance());
+  QObject::connect(timer, &QTimer::timeout, &Step);
+  timer->start(kStepMs);
+}
+
+}  // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(StartDriving)

@@ -1,0 +1,128 @@
+#include "tools/mkrebrander/stamp_fields.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+#include "tools/common/json_fields.h"
+#include "tools/mkebook/ebook_package.h"
+
+namespace stamping {
+namespace {
+
+using formats::CInfoBlock;
+using tool_files::TextCodec;
+
+const std::map<std::string, std::string CInfoBlock::*>& TextFields() {
+  static const std::map<std::string, std::string CInfoBlock::*> fields = {
+      {"ebook-file", &CInfoBlock::m_strEBookFile},
+      {"ebook-id", &CInfoBlock::m_strEBookId},
+      {"title", &CInfoBlock::m_strTitle},
+      {"status-before", &CInfoBlock::m_strStatusBefore},
+      {"status-after", &CInfoBlock::m_strStatusAfter},
+      {"text3", &CInfoBlock::m_strText3}};
+  return fields;
+}
+
+int32_t* IntField(const std::string& key, Stamp& stamp) {
+  if (key == "version") return &stamp.version;
+  if (key == "allow-repeat") return &stamp.info.m_bAllowRepeat;
+  return nullptr;
+}
+
+bool ParseInt32(const std::string& text, int32_t& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const long long parsed = std::strtoll(text.c_str(), &end, 0);
+  if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX) return false;
+  value = static_cast<int32_t>(parsed);
+  return true;
+}
+
+}  // namespace
+
+const std::set<std::string>& StampKeys() {
+  static const std::set<std::string> keys = {"ebook-file", "ebook-id",      "version",
+                                             "title",      "status-before", "status-after",
+                                             "text3",      "allow-repeat"};
+  return keys;
+}
+
+bool IsTextKey(const std::string& key) {
+  return TextFields().count(key) != 0;
+}
+
+QByteArray StampToJson(const Stamp& stamp, const TextCodec& codec) {
+  QJsonObject root{{"version", stamp.version}, {"allow-repeat", stamp.info.m_bAllowRepeat}};
+  for (const auto& [key, field] : TextFields()) {
+    root.insert(QString::fromStdString(key), tool_files::BytesToJson(stamp.info.*field, codec));
+  }
+  return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+bool StampFromJson(const QByteArray& json, const TextCodec& codec, Stamp& stamp,
+                   std::set<std::string>& given, std::string& error) {
+  QJsonParseError parseError;
+  const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+  if (parseError.error != QJsonParseError::NoError) {
+    error = "malformed JSON at offset " + std::to_string(parseError.offset) + ": " +
+            parseError.errorString().toStdString();
+    return false;
+  }
+  if (!document.isObject()) {
+    error = "the JSON must be an object";
+    return false;
+  }
+  const QJsonObject root = document.object();
+  tool_files::JsonFieldReader reader(root, "", codec, error);
+  QStringList known;
+  for (const std::string& key : StampKeys()) known.append(QString::fromStdString(key));
+  if (!reader.OnlyKeys(known)) return false;
+  for (const std::string& key : StampKeys()) {
+    const QString name = QString::fromStdString(key);
+    if (!reader.Has(name)) continue;
+    int32_t* number = IntField(key, stamp);
+    if (number ? !reader.Int(name, *number)
+               : !reader.Text(name, stamp.info.*TextFields().at(key))) {
+      return false;
+    }
+    given.insert(key);
+  }
+  return true;
+}
+
+bool SetStampField(const std::string& key, const std::string& value, const TextCodec& codec,
+                   bool raw, Stamp& stamp, std::string& error) {
+  if (int32_t* number = IntField(key, stamp)) {
+    if (ParseInt32(value, *number)) return true;
+    error = "--" + key + " must be a 32-bit integer";
+    return false;
+  }
+  std::string& text = stamp.info.*TextFields().at(key);
+  if (raw) {
+    text = value;
+    return true;
+  }
+  std::string problem;
+  if (tool_files::EncodeText(QString::fromStdString(value), codec, text, problem)) return true;
+  error = "--" + key + " " + problem;
+  return false;
+}
+
+bool StampForEBook(const std::string& ebookPath, Stamp& stamp, std::set<std::string>& given,
+                   std::string& error) {
+  packing::EBookPackage package;
+  if (!packing::LoadPackage(ebookPath, package, error)) return false;
+  stamp.info.m_strEBookFile = std::filesystem::path(ebookPath).filename().string();
+  stamp.info.m_strEBookId = package.trailer.GetId();
+  stamp.version = package.trailer.m_nVersion;
+  given.insert({"ebook-file", "ebook-id", "version"});
+  return true;
+}
+
+}  // namespace stamping

@@ -1,0 +1,48 @@
+// The fields of a rebrander's stamp, gathered from a JSON file, the command
+// line and the E-Book it is made for, and shown as the same JSON:
+//
+//   {"ebook-file": "mybook", "ebook-id": "My Book 1.0", "version": 3,
+//    "title": "My Book", "status-before": "...", "status-after": "...",
+//    "text3": "", "allow-repeat": 0}
+//
+// The keys are the names of the command-line options without "--". Texts take
+// the JSON form of tools/common/json_fields.h.
+#pragma once
+
+#include <QByteArray>
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "formats/info_records.h"
+#include "tools/common/text_codec.h"
+
+namespace stamping {
+
+struct Stamp {
+  formats::CInfoBlock info;
+  int32_t version = 0;
+};
+
+// Every key, in the order they are shown.
+const std::set<std::string>& StampKeys();
+bool IsTextKey(const std::string& key);
+
+QByteArray StampToJson(const Stamp& stamp, const tool_files::TextCodec& codec);
+
+// The fields the JSON holds replace those of `stamp` and join `given`. On
+// failure returns false with a one-line reason naming the field in `error`.
+bool StampFromJson(const QByteArray& json, const tool_files::TextCodec& codec, Stamp& stamp,
+                   std::set<std::string>& given, std::string& error);
+
+// Sets one field from a command-line value: texts are converted from UTF-8
+// into the code page, unless `raw`, when they are taken as they are.
+bool SetStampField(const std::string& key, const std::string& value,
+                   const tool_files::TextCodec& codec, bool raw, Stamp& stamp, std::string& error);
+
+// Takes the E-Book's file name, identity and version from the packed E-Book
+// itself, so that the rebrander passes that E-Book's checks.
+bool StampForEBook(const std::string& ebookPath, Stamp& stamp, std::set<std::string>& given,
+                   std::string& error);
+
+}  // namespace stamping
