@@ -1,6 +1,7 @@
 #include "tools/common/json_fields.h"
 
 #include <QByteArray>
+#include <QJsonDocument>
 #include <QString>
 #include <cmath>
 #include <cstdio>
@@ -92,6 +93,22 @@ bool ToInt32(const QJsonValue& value, int32_t& out) {
     return false;
   }
   out = static_cast<int32_t>(number);
+  return true;
+}
+
+bool ParseJsonObject(const QByteArray& json, QJsonObject& object, std::string& error) {
+  QJsonParseError parseError;
+  const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+  if (parseError.error != QJsonParseError::NoError) {
+    error = "malformed JSON at offset " + std::to_string(parseError.offset) + ": " +
+            parseError.errorString().toStdString();
+    return false;
+  }
+  if (!document.isObject()) {
+    error = "the JSON must be an object";
+    return false;
+  }
+  object = document.object();
   return true;
 }
 

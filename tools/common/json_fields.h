@@ -28,6 +28,9 @@ bool EncodeText(const QString& text, const TextCodec& codec, std::string& bytes,
 
 bool ToInt32(const QJsonValue& value, int32_t& out);
 
+// The JSON document, which must be an object; otherwise one line in `error`.
+bool ParseJsonObject(const QByteArray& json, QJsonObject& object, std::string& error);
+
 class JsonFieldReader {
  public:
   // Field names in messages start with `prefix`, such as "variables[2].".

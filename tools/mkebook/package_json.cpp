@@ -58,18 +58,8 @@ bool ReadVariable(const QJsonValue& value, int index, const TextCodec& codec, CV
 
 bool PackageFromJson(const QByteArray& json, const TextCodec& codec, EBookPackage& package,
                      std::string& error) {
-  QJsonParseError parseError;
-  const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
-  if (parseError.error != QJsonParseError::NoError) {
-    error = "malformed JSON at offset " + std::to_string(parseError.offset) + ": " +
-            parseError.errorString().toStdString();
-    return false;
-  }
-  if (!document.isObject()) {
-    error = "the JSON must be an object";
-    return false;
-  }
-  const QJsonObject root = document.object();
+  QJsonObject root;
+  if (!tool_files::ParseJsonObject(json, root, error)) return false;
   JsonFieldReader reader(root, "", codec, error);
   std::string id;
   package = EBookPackage();

@@ -67,18 +67,8 @@ QByteArray StampToJson(const Stamp& stamp, const TextCodec& codec) {
 
 bool StampFromJson(const QByteArray& json, const TextCodec& codec, Stamp& stamp,
                    std::set<std::string>& given, std::string& error) {
-  QJsonParseError parseError;
-  const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
-  if (parseError.error != QJsonParseError::NoError) {
-    error = "malformed JSON at offset " + std::to_string(parseError.offset) + ": " +
-            parseError.errorString().toStdString();
-    return false;
-  }
-  if (!document.isObject()) {
-    error = "the JSON must be an object";
-    return false;
-  }
-  const QJsonObject root = document.object();
+  QJsonObject root;
+  if (!tool_files::ParseJsonObject(json, root, error)) return false;
   tool_files::JsonFieldReader reader(root, "", codec, error);
   QStringList known;
   for (const std::string& key : StampKeys()) known.append(QString::fromStdString(key));

@@ -4,24 +4,7 @@
 #include <QIcon>
 #include <map>
 
-#include "platform/user_interface.h"
-
 namespace ui {
-namespace {
-CWinApp* g_pApp = nullptr;
-}  // namespace
-
-CWinApp::CWinApp() {
-  g_pApp = this;
-}
-
-CWinApp::~CWinApp() {
-  if (g_pApp == this) g_pApp = nullptr;
-}
-
-CWinApp* AfxGetApp() {
-  return g_pApp;
-}
 
 IconHandle CWinApp::LoadIcon(int id) const {
   // Icon resources are compiled in as ":/icon<id>.svg". Like a loaded icon
@@ -33,10 +16,6 @@ IconHandle CWinApp::LoadIcon(int id) const {
     found = loaded.emplace(id, QFile::exists(path) ? new QIcon(path) : nullptr).first;
   }
   return found->second;
-}
-
-void CWinApp::SetAppName(const std::string& name) {
-  platform::SetApplicationName(name);
 }
 
 }  // namespace ui
