@@ -3,6 +3,7 @@
 // dialog, the wizard-mode property sheet and the message boxes.
 #include <gtest/gtest.h>
 
+#include "tests/core/ebook_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "tools/mkebook/ebook_package.h"
 #include "tools/mkrebrander/stamp.h"
@@ -13,6 +14,7 @@
 namespace {
 
 using namespace e2e;
+using ebook_testing::Variable;
 using testing_support::ReadFileBytes;
 
 constexpr char kTitle[] = "E2E Book & Co";
@@ -32,17 +34,6 @@ std::string FromBuild(const char* path) {
   std::string windows = path[0] == '/' ? std::string("Z:") + path : path;
   for (char& c : windows) c = c == '/' ? '\\' : c;
   return windows;
-}
-
-formats::CVariable Variable(const char* ident, const char* prompt, const char* value, int editable,
-                            int type) {
-  formats::CVariable variable;
-  variable.m_strIdent = ident;
-  variable.m_strPrompt = prompt;
-  variable.m_strValue = value;
-  variable.m_bEditable = editable;
-  variable.m_nType = type;
-  return variable;
 }
 
 class RebranderEndToEnd : public ::testing::Test {
