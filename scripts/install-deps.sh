@@ -11,7 +11,8 @@ packages=(cmake g++ make libgtest-dev qt6-base-dev libqt6svg6 fonts-dejavu-core
   g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth xdotool x11-utils "$@")
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 

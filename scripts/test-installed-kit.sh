@@ -24,7 +24,10 @@ cd "$work"
 "$bin/mkebook" pack --program "$sample/sample-ebook" --table "$sample/sample-table.json" \
   --encoding windows-1252 --output mybook
 "$bin/mkrebrander" --for-ebook mybook --title "My Book" --output customize
-"$bin/mkrebrander" dump customize | grep -q '"ebook-file": "mybook"' || fail "stamp not for mybook"
+# Output is captured before grep: grep -q stops reading at its match, and under
+# pipefail the writer's SIGPIPE would fail the check at random.
+stamp=$("$bin/mkrebrander" dump customize)
+grep -q '"ebook-file": "mybook"' <<<"$stamp" || fail "stamp not for mybook"
 "$bin/mkrebrander" bundle --ebook mybook --title "My Book" --output kit
 mkdir unpacked
 tar -xzf kit.tar.gz -C unpacked
@@ -46,5 +49,6 @@ for path in usr/bin/mkebook usr/bin/mkrebrander usr/libexec/rebrander/rebrander 
   usr/share/rebrander/sample/sample-table.json; do
   grep -q " \./$path\$" <<<"$contents" || fail "$deb lacks /$path"
 done
-dpkg-deb -I "$deb" | grep -q "^ Depends: .*libqt6widgets6" || fail "$deb names no Qt dependency"
+control=$(dpkg-deb -I "$deb")
+grep -q "^ Depends: .*libqt6widgets6" <<<"$control" || fail "$deb names no Qt dependency: $control"
 echo "Installed kit: pack, stamp, bundle and a headless Customize passed; $(basename "$deb") built"
