@@ -13,9 +13,6 @@
 
 namespace {
 
-constexpr int kStepMs = 50;
-constexpr int kGiveUpSteps = 600;  // a hung rebrander must not hang the test
-
 bool Click(QWidget* window, const QString& text) {
   for (QPushButton* button : window->findChildren<QPushButton*>()) {
     if (button->isVisible() && button->isEnabled() && button->text() == text) {
@@ -27,47 +24,36 @@ bool Click(QWidget* window, const QString& text) {
   return false;
 }
 
-QWidget* Foreground() {
-  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
-  for (QWidget* window : QApplication::topLevelWidgets()) {
-    if (window->isVisible()) return window;
-  }
-  return nullptr;
-}
-
 void Step() {
   static bool customized = false;
   static int steps = 0;
-  if (++steps > kGiveUpSteps) {
+  if (++steps > 600) {  // a hung rebrander must not hang the test
     std::fprintf(stderr, "driver: gave up\n");
     std::_Exit(3);
   }
-  QWidget* window = Foreground();
+  QWidget* window = QApplication::activeModalWidget();
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (!window && top->isVisible()) window = top;
+  }
   if (!window) return;
   if (auto* box = qobject_cast<QMessageBox*>(window)) {
     std::fprintf(stderr, "message: %s\n", box->text().toUtf8().constData());
     QTimer::singleShot(0, box, &QMessageBox::accept);
     customized = true;  // success or not, the run is over
-    return;
-  }
-  if (Click(window, customized ? "E&xit" : "&Customize")) {
+  } else if (Click(window, customized ? "E&xit" : "&Customize")) {
     customized = true;
-    return;
+  } else {
+    const QString text = QString::fromUtf8(std::getenv("DRIVER_TEXT"));
+    for (QLineEdit* line : window->findChildren<QLineEdit*>()) line->setText(text);
+    for (QPlainTextEdit* edit : window->findChildren<QPlainTextEdit*>()) edit->setPlainText(text);
+    if (!Click(window, "&Next >")) Click(window, "Finish");
   }
-  const QString text = QString::fromUtf8(std::getenv("DRIVER_TEXT"));
-  for (QLineEdit* line : window->findChildren<QLineEdit*>()) {
-    if (line->isVisible()) line->setText(text);
-  }
-  for (QPlainTextEdit* edit : window->findChildren<QPlainTextEdit*>()) {
-    if (edit->isVisible()) edit->setPlainText(text);
-  }
-  if (!Click(window, "&Next >")) Click(window, "Finish");
 }
 
 void StartDriving() {
   auto* timer = new QTimer(QCoreApplication::instance());
   QObject::connect(timer, &QTimer::timeout, &Step);
-  timer->start(kStepMs);
+  timer->start(50);
 }
 
 }  // namespace

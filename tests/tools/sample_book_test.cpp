@@ -9,11 +9,10 @@
 
 #include <QLabel>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
-#include "platform/file_io.h"
 #include "tests/support/temp_dir.h"
-#include "tools/sample-ebook/book_source.h"
 #include "tools/sample-ebook/book_text.h"
 #include "tools/sample-ebook/book_window.h"
 
@@ -22,28 +21,8 @@ extern char** environ;
 namespace {
 
 using namespace platform;
-using sample_ebook::CBookSource;
 using namespace testing_support;
-
-// Markup, CR LF, a lone CR and non-ASCII text: all to be shown as they are.
-packing::EBookPackage Package() {
-  packing::EBookPackage package;
-  for (const auto& [ident, value] : {std::pair{"title", "My <b>Book</b>"},
-                                     {"author", "Grüße <i>Me</i>"},
-                                     {"dedication", "For you\r\nand you\ralso"}}) {
-    formats::CVariable variable;
-    variable.m_strIdent = ident;
-    variable.m_strValue = value;
-    package.table.Add(variable);
-  }
-  return package;
-}
-
-void Pack(const std::string& program, const packing::EBookPackage& package,
-          const std::string& output) {
-  std::string error;
-  ASSERT_TRUE(packing::PackEBook(program, package, output, error)) << error;
-}
+using namespace sample_ebook;
 
 // True when someone holds a lock on the file. (Opening a running program for
 // writing fails anyway, so only the lock itself tells.)
@@ -52,50 +31,6 @@ bool Locked(const std::string& path) {
   const bool locked = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0;
   if (fd >= 0) close(fd);
   return locked;
-}
-
-class SampleBookTest : public ::testing::Test {
- protected:
-  TempDir dir;
-  std::string program = dir.File("program");
-  std::string ebook = dir.File("ebook");
-
-  void SetUp() override {
-    WriteFileBytes(program, "stand-in program");
-    Pack(program, Package(), ebook);
-  }
-};
-
-TEST_F(SampleBookTest, SourceReadsItsTableOrTellsWhyNot) {
-  {
-    const CBookSource source(ebook);
-    ASSERT_EQ(source.GetStatus(), CBookSource::kOk);
-    ASSERT_NE(source.Find("author"), nullptr);
-    EXPECT_EQ(source.Find("author")->m_strValue, "Grüße <i>Me</i>");
-    EXPECT_TRUE(Locked(ebook));
-  }
-  EXPECT_FALSE(Locked(ebook));
-  EXPECT_EQ(CBookSource(program).GetStatus(), CBookSource::kNoTrailer);
-  {  // A rebrander storing into the E-Book holds it exclusively.
-    const HFILE held = _lopen(ebook, OF_EXCLUSIVE_READWRITE);
-    EXPECT_EQ(CBookSource(ebook).GetStatus(), CBookSource::kCannotOpen);
-    _lclose(held);
-  }
-
-  const size_t tableAt = ReadFileBytes(program).size();
-  // A count of 4 for 3 records: the records read before the failure must not be kept.
-  std::string overcounted = ReadFileBytes(ebook);
-  overcounted[tableAt + 8] ^= 3 ^ 4;
-  // An empty table without its flag and count reads them from the trailer.
-  Pack(program, packing::EBookPackage(), dir.File("bare"));
-  std::string intoTrailer = ReadFileBytes(dir.File("bare"));
-  intoTrailer.erase(tableAt + 4, 8);
-  for (const std::string& damaged : {overcounted, intoTrailer}) {
-    WriteFileBytes(ebook, damaged);
-    const CBookSource source(ebook);
-    EXPECT_EQ(source.GetStatus(), CBookSource::kBadTable);
-    EXPECT_EQ(source.Table().GetSize(), 0);
-  }
 }
 
 // Every label is plain text: texts from the table may hold anything, markup included.
@@ -108,34 +43,69 @@ QStringList LabelTexts(const QWidget& window) {
   return texts;
 }
 
-TEST_F(SampleBookTest, WindowShowsTheTableTextsOrWhyThereAreNone) {
-  const CBookSource source(ebook);
-  const QStringList texts = LabelTexts(sample_ebook::CBookWindow(source));
-  EXPECT_TRUE(texts.contains("My <b>Book</b>"));
-  EXPECT_TRUE(texts.contains(QString::fromUtf8("by Grüße <i>Me</i>")));
-  EXPECT_TRUE(texts.contains("For you\nand you\nalso"));
+class SampleBookTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string program = dir.File("program"), ebook = dir.File("ebook");
 
-  const CBookSource none(program);
-  const sample_ebook::CBookWindow window(none);
-  EXPECT_EQ(window.PageCount(), 1);
-  EXPECT_TRUE(LabelTexts(window).contains("No Variable Table"));
-
-  // The plain-text book of the Windows window: the same texts, every line break CR LF.
-  const std::string text = sample_ebook::ComposeBookText(source);
-  for (const char* part : {"My <b>Book</b>\r\n", "by Grüße <i>Me</i>\r\n",
-                           "For you\r\nand you\r\nalso\r\n", "Chapter Two: The Letter"}) {
-    EXPECT_NE(text.find(part), std::string::npos) << part;
+  void SetUp() override {
+    WriteFileBytes(program, "stand-in program");
+    PackBook(program);
   }
-  EXPECT_EQ(sample_ebook::BookTitle(source), "My <b>Book</b>");
-  EXPECT_EQ(sample_ebook::BookTitle(none), "Sample E-Book");
-  EXPECT_NE(sample_ebook::ComposeBookText(none).find(
-                sample_ebook::NoTableReason(CBookSource::kNoTrailer) + "\r\n"),
-            std::string::npos);
+  void PackBook(const std::string& from) {  // with the sample table, by mkebook
+    const std::string pack = MKEBOOK " pack --table '" SAMPLE_TABLE "' --program '" + from +
+                             "' --output '" + ebook + "'";
+    ASSERT_EQ(std::system(pack.c_str()), 0);
+  }
+};
+
+TEST_F(SampleBookTest, SourceReadsItsTableOrTellsWhyNot) {
+  const std::string packed = ReadFileBytes(ebook);
+  const size_t tableAt = ReadFileBytes(program).size();
+  std::string overcounted = packed;  // a count of 8 for 7 records: none of them may be kept
+  overcounted[tableAt + 8] ^= 7 ^ 8;
+  // An empty table without its flag and count would read them from the trailer.
+  std::string error;
+  ASSERT_TRUE(packing::PackEBook(program, {}, ebook, error)) << error;
+  const std::string intoTrailer = ReadFileBytes(ebook).erase(tableAt + 4, 8);
+  const std::pair<std::string, CBookSource::Status> cases[] = {
+      {packed, CBookSource::kOk},
+      {"stand-in program", CBookSource::kNoTrailer},
+      {overcounted, CBookSource::kBadTable},
+      {intoTrailer, CBookSource::kBadTable}};
+  for (const auto& [bytes, status] : cases) {
+    WriteFileBytes(ebook, bytes);
+    const CBookSource source(ebook);
+    EXPECT_EQ(source.GetStatus(), status);
+    EXPECT_EQ(source.Table().GetSize(), status == CBookSource::kOk ? 7 : 0);
+  }
+  const HFILE held = _lopen(ebook, OF_EXCLUSIVE_READWRITE);  // a rebrander storing into it
+  EXPECT_EQ(CBookSource(ebook).GetStatus(), CBookSource::kCannotOpen);
+  _lclose(held);
+}
+
+// The Qt window and the plain-text book of the Windows one.
+TEST_F(SampleBookTest, WindowAndTextShowTheTableOrWhyThereIsNone) {
+  const CBookSource source(ebook), none(program);
+  const QStringList labels = LabelTexts(CBookWindow(source));
+  const std::string text = ComposeBookText(source);
+  for (const std::string part :
+       {"The Lantern at Hollow Bay", "by A. N. Other",
+        "For everyone who keeps a light on\r\nfor someone still at sea."}) {
+    EXPECT_TRUE(labels.contains(QString::fromStdString(part).replace("\r\n", "\n"))) << part;
+    EXPECT_NE(text.find(part + "\r\n"), std::string::npos) << part;
+  }
+  const CBookWindow noTable(none);
+  EXPECT_EQ(noTable.PageCount(), 1);
+  EXPECT_TRUE(LabelTexts(noTable).contains("No Variable Table"));
+  EXPECT_NE(ComposeBookText(none).find("no E-Book trailer"), std::string::npos);
+  EXPECT_EQ(BookTitle(source), "The Lantern at Hollow Bay");
+  EXPECT_EQ(BookTitle(none), "Sample E-Book");
 }
 
 // The real program (offscreen, as this test runs): once up, it holds its own file.
 TEST_F(SampleBookTest, RunningSampleEBookHoldsItsFile) {
-  Pack(SAMPLE_EBOOK, Package(), ebook);
+  PackBook(SAMPLE_EBOOK);
   char* argv[] = {ebook.data(), nullptr};
   pid_t pid = 0;
   ASSERT_EQ(posix_spawn(&pid, ebook.c_str(), nullptr, nullptr, argv, environ), 0);
