@@ -100,28 +100,6 @@ class KitTest : public ::testing::Test {
     formats::ResetRebrandInfoForTesting();
     for (const auto& message : ui.messages) ADD_FAILURE() << message.text;
   }
-
-  // Each run fails with one line on stderr, "`tool`: " and the problem, and
-  // changes no file in the folder: no output, not even a partial one.
-  void ExpectRefusals(const std::string& tool,
-                      const std::vector<std::pair<Args, std::string>>& cases) {
-    const auto files = [this] {
-      std::map<std::string, std::string> bytes;
-      for (const auto& entry : fs::directory_iterator(dir.Path()))
-        bytes[entry.path()] = ReadFileBytes(entry.path());
-      return bytes;
-    };
-    const auto before = files();
-    for (const auto& [args, problem] : cases) {
-      const ProgramRun run = RunProgram(args);
-      EXPECT_NE(run.exitCode, 0) << problem;
-      EXPECT_EQ(run.out, "") << problem;
-      EXPECT_EQ(run.err.rfind(tool + ": ", 0), 0u) << run.err;
-      EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
-      EXPECT_NE(run.err.find(problem), std::string::npos) << run.err << problem;
-      EXPECT_EQ(files(), before) << problem;
-    }
-  }
 };
 using MkEBookTest = KitTest;
 using MkrebranderTest = KitTest;
@@ -136,47 +114,6 @@ TEST_F(MkEBookTest, RepackingReplacesTheTableAndKeepsThePermissions) {
   ASSERT_EQ(RunProgram(Pack(ebook, SAMPLE_TABLE, ebook)).exitCode, 0);
   ASSERT_EQ(RunProgram(Pack(program, SAMPLE_TABLE, dir.File("fresh"))).exitCode, 0);
   EXPECT_EQ(ReadFileBytes(ebook), ReadFileBytes(dir.File("fresh")));
-}
-
-TEST_F(MkEBookTest, BadInputFailsWithOneLineAndNoOutput) {
-  const std::string out = dir.File("out"), damaged = dir.File("damaged");
-  WriteFileBytes(out, "previous");
-  std::string bytes = ReadFileBytes(ebook);
-  bytes[ReadFileBytes(program).size()] ^= 1;  // the table's first byte
-  WriteFileBytes(damaged, bytes);
-  std::vector<std::pair<Args, std::string>> cases = {
-      {Pack(damaged, SAMPLE_TABLE, out), "variable table cannot be read"},
-      {Pack(program, SAMPLE_TABLE, out + "/x"), "cannot create " + out + "/x"},
-      {{MKEBOOK, "dump", program}, "does not end with an E-Book trailer"},
-      {{MKEBOOK, "dump", ebook, "--encoding", "no-such"}, "unknown encoding no-such"}};
-  const std::string rest = R"("version": 1, "rebranded": 0, "variables": [)";
-  const std::string variable =
-      R"({"id": "x", )" + rest + R"({"ident": "a", "editable": 1, "type": 0, )";
-  std::string id66 = R"({"id": ")";  // 33 two-byte letters: an identity is measured in bytes
-  for (int i = 0; i < 33; ++i) id66 += "é";
-  const std::tuple<std::string, Args, std::string> tables[] = {
-      {R"({"id": "x", )", {}, "malformed JSON"},
-      {R"({"id": "x", "version": 2147483648, "rebranded": 0, "variables": []})",
-       {},
-       "\"version\" must be a 32-bit integer"},
-      {id66 + "\", " + rest + "]}", {}, "\"id\" is 66 bytes"},
-      {R"({"id": {"base64": "!!"}, )" + rest + "]}", {}, "\"id\" holds invalid base64"},
-      {R"({"id": {"hex": "00"}, )" + rest + "]}", {}, "\"id\" must be a string or {"},
-      {variable + R"("prompt": "p", "value": "v\u0000w"}]})",
-       {},
-       "\"variables[0].value\" must not hold a zero byte"},
-      {variable + R"("prompt": "\ud800", "value": "v"}]})",
-       {},
-       "\"variables[0].prompt\" holds a lone surrogate U+D800"},
-      {variable + R"("prompt": "p", "value": "Ω"}]})",
-       {"--encoding", "windows-1252"},
-       "\"variables[0].value\" holds U+03A9 \"Ω\", which windows-1252 cannot"}};
-  for (const auto& [json, more, problem] : tables) {
-    const std::string path = dir.File("table" + std::to_string(cases.size()));
-    WriteFileBytes(path, json);
-    cases.emplace_back(Pack(program, path, out, more), problem);
-  }
-  ExpectRefusals("mkebook", cases);
 }
 
 // Bytes of every kind: any byte, ASCII and well-formed UTF-8, so that both
@@ -243,24 +180,20 @@ TEST_F(MkEBookTest, DumpThenPackGivesBackEveryByte) {
   EXPECT_GT(base64, 20);
 }
 
-// Stored bytes shown in the code page they were written in, or else raw; a
-// text that the table format ended at a zero byte is named.
+// Stored bytes shown in the code page they were written in; a text that the
+// table format ended at a zero byte is named.
 TEST_F(MkEBookTest, DumpShowsTextInItsCodePageAndWarnsOfCutTexts) {
   packing::EBookPackage package;
-  package.trailer.SetId("Caf\xE9");
   formats::CVariable variable;
   variable.m_strValue = "\xFF\xFE raw \xC3";  // the bytes of a Windows E-Book
   package.table.Add(variable);
   variable.m_strPrompt = std::string("before\0after", 12);
   package.table.Add(variable);
   WriteEBook(package);
-  const ProgramRun raw = RunProgram({MKEBOOK, "dump", ebook});
-  const ProgramRun text = RunProgram({MKEBOOK, "dump", ebook, "--encoding", "windows-1252"});
-  EXPECT_EQ(Json(raw)["variables"][0]["value"], (QJsonObject{{"base64", "//4gcmF3IMM="}}));
-  EXPECT_EQ(Json(text)["id"], "Café");
-  EXPECT_EQ(Json(text)["variables"][0]["value"], "ÿþ raw Ã");
-  EXPECT_EQ(Json(text)["variables"][1]["prompt"], "before");
-  EXPECT_EQ(text.err,
+  const ProgramRun dump = RunProgram({MKEBOOK, "dump", ebook, "--encoding", "windows-1252"});
+  EXPECT_EQ(Json(dump)["variables"][0]["value"], "ÿþ raw Ã");
+  EXPECT_EQ(Json(dump)["variables"][1]["prompt"], "before");
+  EXPECT_EQ(dump.err,
             "mkebook: warning: variables[1].prompt is stored with a zero byte inside; only the "
             "text before it is dumped\n");
 }
@@ -302,11 +235,6 @@ TEST_F(MkrebranderTest, StampDumpsAndRestampsToTheSameRebrander) {
 // the E-Book and its rebrander, and an archive of it) and in a demo folder. The
 // Linux rebrander of a bundle or demo is the one built beside the tool.
 TEST_F(MkrebranderTest, StampedForAnEBookPassesItsChecks) {
-  const std::string windows = dir.File("build-windows");  // any program stands in
-  for (const std::string path : {"/tools/sample-ebook/sample-ebook.exe", "/ui/rebrander.exe"}) {
-    fs::create_directories(fs::path(windows + path).parent_path());
-    fs::create_symlink("/bin/true", windows + path);
-  }
   const Args bundle = {MKREBRANDER, "bundle", "--ebook",  ebook,
                        "--title",   "T",      "--output", dir.File("kit")};
   const std::tuple<Args, std::string, std::string> cases[] = {
@@ -316,9 +244,6 @@ TEST_F(MkrebranderTest, StampedForAnEBookPassesItsChecks) {
       {bundle, "kit/rebrander", "tar -tzf kit.tar.gz"},
       {Plus(bundle, {"--windows", "--program", program}), "kit/rebrander.exe", "unzip -Z1 kit.zip"},
       {{"/bin/bash", DEMO_SCRIPT, BUILD_DIR, dir.File("demo")}, "demo/rebrander", ""},
-      {{"/bin/bash", DEMO_SCRIPT, "--windows", windows, BUILD_DIR, dir.File("demo")},
-       "demo/rebrander.exe",
-       ""},
   };
   for (const auto& [args, rebrander, list] : cases) {
     ASSERT_EQ(RunProgram(args).exitCode, 0) << rebrander;
@@ -331,36 +256,76 @@ TEST_F(MkrebranderTest, StampedForAnEBookPassesItsChecks) {
   }
 }
 
-TEST_F(MkrebranderTest, BadArgumentsGiveOneLineAndWriteNothing) {
-  const std::string out = dir.File("out"), none = dir.File("none"), bad = dir.File("bad.json");
+// Each fails with one line on stderr that names the tool and the problem, and
+// changes no file: no output, not even a partial one.
+TEST_F(KitTest, BadArgumentsGiveOneLineAndWriteNothing) {
+  const std::string out = dir.File("out"), none = dir.File("none"), bad = dir.File("bad");
+  std::string damaged = ReadFileBytes(ebook);
+  damaged[ReadFileBytes(program).size()] ^= 1;  // the table's first byte
+  WriteFileBytes(bad, damaged);
+  const std::string rest = R"("version": 1, "rebranded": 0, "variables": [)";
+  const std::string variable =
+      R"({"id": "x", )" + rest + R"({"ident": "a", "editable": 1, "type": 0, )";
+  WriteFileBytes(table, variable + R"("prompt": "p", "value": "Ω"}]})");
+  std::vector<std::pair<Args, std::string>> cases = {
+      {Pack(program, table, out, {"--encoding", "windows-1252"}),
+       "\"variables[0].value\" holds U+03A9 \"Ω\", which windows-1252 cannot"},
+      {Pack(bad, SAMPLE_TABLE, out), "variable table cannot be read"},
+      {Pack(program, SAMPLE_TABLE, out + "/x"), "cannot create " + out + "/x"},
+      {{MKEBOOK, "dump", program}, "does not end with an E-Book trailer"},
+      {{MKEBOOK, "dump", ebook, "--encoding", "no-such"}, "unknown encoding no-such"},
+      {{MKREBRANDER, "--output", out}, "missing --ebook-file"},
+      {Stamp(out, {"--title", "a", "--title", "b"}), "--title given twice"},
+      {Stamp(out, {"--colour", "red"}), "unknown argument --colour"},
+      {Stamp(out, {"--program", none}), "cannot read " + none},
+      {Stamp(out, {"--version", "12x"}), "--version must be a 32-bit integer"},
+      {Stamp(out, {"--version", "99999999999"}), "--version must be a 32-bit integer"},
+      {Stamp(out, {"--ebook-file", "sub/book"}), "--ebook-file must be a file name without"},
+      {Stamp(out, {"--allow-repeat", "2"}), "--allow-repeat must be 0 or 1"},
+      {Stamp(out, {"--title", "\xCE\xA9", "--encoding", "windows-1252"}), "--title holds U+03A9"},
+      {Stamp(out, {"--for-ebook", ebook, "--ebook-id", "x"}), "--for-ebook takes --ebook-id"},
+      {{MKREBRANDER, "--for-ebook", program, "--title", "T", "--output", out}, "E-Book trailer"},
+      {{MKREBRANDER, "dump", program}, "carries no stamp"},
+      {{MKREBRANDER, "bundle", "--ebook", ebook, "--title", "T", "--output", bad}, " exists"},
+      {{MKREBRANDER, "bundle", "--ebook", ebook, "--title", "T", "--output", dir.File("k"),
+        "--program", none},
+       "cannot read " + none}};
+  std::string id66;  // 33 two-byte letters: an identity is measured in bytes
+  for (int i = 0; i < 33; ++i) id66 += "é";
+  const std::pair<std::string, std::string> tables[] = {
+      {R"({"id": "x", )", "malformed JSON"},
+      {R"({"id": "x", "version": 2147483648, "rebranded": 0, "variables": []})",
+       "\"version\" must be a 32-bit integer"},
+      {R"({"id": ")" + id66 + "\", " + rest + "]}", "\"id\" is 66 bytes"},
+      {R"({"id": {"base64": "!!"}, )" + rest + "]}", "\"id\" holds invalid base64"},
+      {R"({"id": {"hex": "00"}, )" + rest + "]}", "\"id\" must be a string or {"},
+      {variable + R"("prompt": "p", "value": "v\u0000w"}]})",
+       "\"variables[0].value\" must not hold a zero byte"},
+      {variable + R"("prompt": "\ud800", "value": "v"}]})",
+       "\"variables[0].prompt\" holds a lone surrogate U+D800"}};
+  for (const auto& [json, problem] : tables) {
+    const std::string path = dir.File("table" + std::to_string(cases.size()));
+    WriteFileBytes(path, json);
+    cases.emplace_back(Pack(program, path, out), problem);
+  }
   WriteFileBytes(out, "previous");
-  WriteFileBytes(dir.File("kit.tar.gz"), "an archive already there");
-  WriteFileBytes(bad, R"({"title": {"base64": 5}})");
-  const Args bundle = {MKREBRANDER, "bundle", "--ebook", ebook, "--title", "T"};
-  ExpectRefusals(
-      "mkrebrander",
-      {{{MKREBRANDER, "--output", out}, "missing --ebook-file"},
-       {Stamp(out, {"--title", "a", "--title", "b"}), "--title given twice"},
-       {Stamp(out, {"--colour", "red"}), "unknown argument --colour"},
-       {Stamp(out, {"--program", none}), "cannot read " + none},
-       {Stamp(out, {"--version", "12x"}), "--version must be a 32-bit integer"},
-       {Stamp(out, {"--version", "99999999999"}), "--version must be a 32-bit integer"},
-       {Stamp(out, {"--ebook-file", "sub/book"}), "--ebook-file must be a file name without"},
-       {Stamp(out, {"--allow-repeat", "2"}), "--allow-repeat must be 0 or 1"},
-       {Stamp(out, {"--title", "\xCE\xA9", "--encoding", "windows-1252"}), "--title holds U+03A9"},
-       {Stamp(out, {"--encoding", "no-such"}), "unknown encoding no-such"},
-       {Stamp(out, {"--for-ebook", ebook, "--ebook-id", "x"}), "--for-ebook takes --ebook-id"},
-       {{MKREBRANDER, "--stamp", bad, "--output", out}, "\"title\" must be a string or"},
-       {{MKREBRANDER, "--stamp", none, "--output", out}, "cannot read " + none},
-       {{MKREBRANDER, "--for-ebook", program, "--title", "T", "--output", out},
-        "does not end with an E-Book trailer"},
-       {{MKREBRANDER, "--for-ebook", ebook, "--output", out}, "missing --title"},
-       {{MKREBRANDER, "dump", program}, "carries no stamp"},
-       {{MKREBRANDER, "dump", none}, "cannot open " + none},
-       {Plus(bundle, {"--output", dir.File("kit")}), "kit.tar.gz already exists"},
-       {Plus(bundle, {"--output", dir.File("k2"), "--program", none}), "cannot read " + none},
-       {Plus(bundle, {"--output", dir.File("k3"), "--windows", "--version", "1"}),
-        "unknown argument --version"}});
+  const auto files = [this] {
+    std::map<std::string, std::string> bytes;
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+      bytes[entry.path()] = ReadFileBytes(entry.path());
+    return bytes;
+  };
+  const auto before = files();
+  for (const auto& [args, problem] : cases) {
+    const ProgramRun run = RunProgram(args);
+    const std::string tool = fs::path(args[0]).filename();
+    EXPECT_NE(run.exitCode, 0) << problem;
+    EXPECT_EQ(run.out, "") << problem;
+    EXPECT_EQ(run.err.rfind(tool + ": ", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    EXPECT_NE(run.err.find(problem), std::string::npos) << run.err << problem;
+    EXPECT_EQ(files(), before) << problem;
+  }
 }
 
 }  // namespace

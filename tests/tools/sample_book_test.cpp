@@ -1,22 +1,17 @@
 // The sample E-Book: reading its own package, holding it open, and showing it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QLabel>
-#include <chrono>
+#include <QProcess>
+#include <QTest>
 #include <cstdlib>
-#include <thread>
 
 #include "tests/support/temp_dir.h"
 #include "tools/sample-ebook/book_text.h"
 #include "tools/sample-ebook/book_window.h"
-
-extern char** environ;
 
 namespace {
 
@@ -106,18 +101,14 @@ TEST_F(SampleBookTest, WindowAndTextShowTheTableOrWhyThereIsNone) {
 // The real program (offscreen, as this test runs): once up, it holds its own file.
 TEST_F(SampleBookTest, RunningSampleEBookHoldsItsFile) {
   PackBook(SAMPLE_EBOOK);
-  char* argv[] = {ebook.data(), nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, ebook.c_str(), nullptr, nullptr, argv, environ), 0);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!Locked(ebook) && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // and keeps it: it did not just end
-  EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << "the sample E-Book ended by itself";
+  QProcess running;
+  running.start(QString::fromStdString(ebook));
+  EXPECT_TRUE(QTest::qWaitFor([this] { return Locked(ebook); }, 20000));
+  QTest::qWait(300);  // and keeps it: it did not just end
+  EXPECT_EQ(running.state(), QProcess::Running) << "the sample E-Book ended by itself";
   EXPECT_TRUE(Locked(ebook));
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
+  running.kill();
+  running.waitForFinished();
 }
 
 }  // namespace
