@@ -89,17 +89,6 @@ class KitTest : public ::testing::Test {
   Args Stamp(const std::string& output, const Args& more = {}) const {
     return Plus({MKREBRANDER, "--stamp", stamp, "--output", output}, more);
   }
-
-  // The E-Book's own checks, run as the rebrander at `path` runs them.
-  static void ExpectPassesChecks(const std::string& rebrander) {
-    RecordingUserInterface ui;
-    platform::OverrideModuleFileName(rebrander);
-    formats::ResetRebrandInfoForTesting();
-    EXPECT_TRUE(ebook::CEBookFile().Validate()) << rebrander;
-    platform::OverrideModuleFileName(std::nullopt);
-    formats::ResetRebrandInfoForTesting();
-    for (const auto& message : ui.messages) ADD_FAILURE() << message.text;
-  }
 };
 
 // Repacking, here after a rebranding shrank the table and left old bytes
@@ -227,8 +216,8 @@ TEST_F(KitTest, RebranderStampDumpsAndRestampsToTheSameRebrander) {
 }
 
 // Stamped from the E-Book itself: alone, in a bundle (a folder with a copy of
-// the E-Book and its rebrander, and an archive of it) and in a demo folder. The
-// Linux rebrander of a bundle or demo is the one built beside the tool.
+// the E-Book and its rebrander, and an archive of it) and in the demo folder.
+// The Linux rebrander of a bundle or demo is the one built beside the tool.
 TEST_F(KitTest, RebranderStampedForAnEBookPassesItsChecks) {
   const Args bundle = {MKREBRANDER, "bundle", "--ebook",  ebook,
                        "--title",   "T",      "--output", dir.File("kit")};
@@ -242,7 +231,14 @@ TEST_F(KitTest, RebranderStampedForAnEBookPassesItsChecks) {
   };
   for (const auto& [args, rebrander, list] : cases) {
     ASSERT_EQ(RunProgram(args).exitCode, 0) << rebrander;
-    ExpectPassesChecks(dir.File(rebrander));
+    // The E-Book's own checks, run as that rebrander runs them.
+    RecordingUserInterface ui;
+    platform::OverrideModuleFileName(dir.File(rebrander));
+    formats::ResetRebrandInfoForTesting();
+    EXPECT_TRUE(ebook::CEBookFile().Validate()) << rebrander;
+    platform::OverrideModuleFileName(std::nullopt);
+    formats::ResetRebrandInfoForTesting();
+    for (const auto& message : ui.messages) ADD_FAILURE() << message.text;
     if (list.empty()) continue;
     EXPECT_EQ(ReadFileBytes(dir.File("kit/my book.exe")), ReadFileBytes(ebook));
     EXPECT_EQ(RunProgram({"/bin/sh", "-c", "cd '" + dir.Path() + "' && " + list + " | sort"}).out,
@@ -293,7 +289,6 @@ TEST_F(KitTest, BadArgumentsGiveOneLineAndWriteNothing) {
        "\"version\" must be a 32-bit integer"},
       {R"({"id": ")" + id66 + "\", " + rest + "]}", "\"id\" is 66 bytes"},
       {R"({"id": {"base64": "!!"}, )" + rest + "]}", "\"id\" holds invalid base64"},
-      {R"({"id": {"hex": "00"}, )" + rest + "]}", "\"id\" must be a string or {"},
       {variable + R"("prompt": "p", "value": "v\u0000w"}]})",
        "\"variables[0].value\" must not hold a zero byte"},
       {variable + R"("prompt": "\ud800", "value": "v"}]})",
