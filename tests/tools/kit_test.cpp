@@ -136,8 +136,10 @@ TEST_F(KitTest, EBookDumpThenPackGivesBackEveryByte) {
             &trailer.m_nField5, &trailer.m_nField7, &trailer.m_nField8}) {
         *field = random();
       }
-      // The identity block is raw: zeros inside it, and bytes after them, are kept.
-      trailer.SetId(RandomBytes(random, true) + RandomBytes(random, true));
+      // The identity block is raw: zeros inside it, and bytes after them, are
+      // kept; it may be full.
+      trailer.SetId(round ? RandomBytes(random, true) + RandomBytes(random, true)
+                          : std::string(64, '@'));
       package.table.m_bRebranded = random() % 3;
       for (int i = random() % 4; i > 0; --i) {
         formats::CVariable variable;
@@ -164,22 +166,27 @@ TEST_F(KitTest, EBookDumpThenPackGivesBackEveryByte) {
   EXPECT_GT(base64, 20);
 }
 
-// Stored bytes shown in the code page they were written in; a text that the
-// table format ended at a zero byte is named.
+// Stored bytes shown as text in their code page only when they come back
+// unchanged; a text that the table format ended at a zero byte is named.
 TEST_F(KitTest, EBookDumpShowsTextInItsCodePageAndWarnsOfCutTexts) {
   packing::EBookPackage package;
   formats::CVariable variable;
-  variable.m_strValue = "\xFF\xFE raw \xC3";  // the bytes of a Windows E-Book
+  variable.m_strValue = "\xED\x40";  // text in windows-1252; CP932 gives it back as FA 5C
   package.table.Add(variable);
+  variable.m_strValue = "\xF4\x90\x80\x80";  // beyond Unicode, yet passed on by iconv
   variable.m_strPrompt = std::string("before\0after", 12);
   package.table.Add(variable);
   WriteEBook(package);
   const ProgramRun dump = RunProgram({MKEBOOK, "dump", ebook, "--encoding", "windows-1252"});
-  EXPECT_EQ(Json(dump)["variables"][0]["value"], "ÿþ raw Ã");
+  EXPECT_EQ(Json(dump)["variables"][0]["value"], "í@");
   EXPECT_EQ(Json(dump)["variables"][1]["prompt"], "before");
   EXPECT_EQ(dump.err,
             "mkebook: warning: variables[1].prompt is stored with a zero byte inside; only the "
             "text before it is dumped\n");
+  const ProgramRun cp932 = RunProgram({MKEBOOK, "dump", ebook, "--encoding", "CP932"});
+  EXPECT_EQ(Json(cp932)["variables"][0]["value"], (QJsonObject{{"base64", "7UA="}}));
+  EXPECT_EQ(Json(RunProgram({MKEBOOK, "dump", ebook}))["variables"][1]["value"],
+            (QJsonObject{{"base64", "9JCAgA=="}}));
 }
 
 // Every field lands in the stamp, the command line winning over the file, and
@@ -254,6 +261,7 @@ TEST_F(KitTest, BadArgumentsGiveOneLineAndWriteNothing) {
   std::string damaged = ReadFileBytes(ebook);
   damaged[ReadFileBytes(program).size()] ^= 1;  // the table's first byte
   WriteFileBytes(bad, damaged);
+  fs::create_directories(dir.File("folder/inside"));  // not to be replaced by a file
   const std::string rest = R"("version": 1, "rebranded": 0, "variables": [)";
   const std::string variable =
       R"({"id": "x", )" + rest + R"({"ident": "a", "editable": 1, "type": 0, )";
@@ -263,6 +271,8 @@ TEST_F(KitTest, BadArgumentsGiveOneLineAndWriteNothing) {
        "\"variables[0].value\" holds U+03A9 \"Ω\", which windows-1252 cannot"},
       {Pack(bad, SAMPLE_TABLE, out), "variable table cannot be read"},
       {Pack(program, SAMPLE_TABLE, out + "/x"), "cannot create " + out + "/x"},
+      {Pack(program, SAMPLE_TABLE, dir.File("folder")), "cannot replace"},
+      {Stamp(dir.File("folder")), "cannot write"},
       {{MKEBOOK, "dump", program}, "does not end with an E-Book trailer"},
       {{MKEBOOK, "dump", ebook, "--encoding", "no-such"}, "unknown encoding no-such"},
       {{MKREBRANDER, "--output", out}, "missing --ebook-file"},
@@ -301,8 +311,9 @@ TEST_F(KitTest, BadArgumentsGiveOneLineAndWriteNothing) {
   WriteFileBytes(out, "previous");
   const auto files = [this] {
     std::map<std::string, std::string> bytes;
-    for (const auto& entry : fs::directory_iterator(dir.Path()))
-      bytes[entry.path()] = ReadFileBytes(entry.path());
+    for (const auto& entry : fs::directory_iterator(dir.Path())) {
+      bytes[entry.path()] = entry.is_directory() ? "folder" : ReadFileBytes(entry.path());
+    }
     return bytes;
   };
   const auto before = files();

@@ -6,6 +6,8 @@
 
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <cstdlib>
 
@@ -90,6 +92,17 @@ TEST_F(SampleBookTest, WindowAndTextShowTheTableOrWhyThereIsNone) {
     EXPECT_TRUE(labels.contains(QString::fromStdString(part).replace("\r\n", "\n"))) << part;
     EXPECT_NE(text.find(part + "\r\n"), std::string::npos) << part;
   }
+  CBookWindow window(source);
+  QStringList enabled;  // on the first page, then on the last
+  for (const int page : {0, window.PageCount() - 1}) {
+    window.ShowPage(page);
+    for (const QPushButton* button : window.findChildren<QPushButton*>()) {
+      if (button->isEnabled() && button->text().contains(QRegularExpression("Previous|Next"))) {
+        enabled << button->text();
+      }
+    }
+  }
+  EXPECT_EQ(enabled, (QStringList{"Next >", "< Previous"}));
   const CBookWindow noTable(none);
   EXPECT_EQ(noTable.PageCount(), 1);
   EXPECT_TRUE(LabelTexts(noTable).contains("No Variable Table"));
