@@ -295,6 +295,7 @@ TEST_F(KitTest, BadArgumentsGiveOneLineAndWriteNothing) {
   for (int i = 0; i < 33; ++i) id66 += "é";
   const std::pair<std::string, std::string> tables[] = {
       {R"({"id": "x", )", "malformed JSON"},
+      {R"({"id": "x", "version": 0.5, "rebranded": 0, "variables": []})", "\"version\" must be"},
       {R"({"id": "x", "version": 2147483648, "rebranded": 0, "variables": []})",
        "\"version\" must be a 32-bit integer"},
       {R"({"id": ")" + id66 + "\", " + rest + "]}", "\"id\" is 66 bytes"},
