@@ -300,6 +300,7 @@ TEST_F(KitTest, BadArgumentsGiveOneLineAndWriteNothing) {
        "\"version\" must be a 32-bit integer"},
       {R"({"id": ")" + id66 + "\", " + rest + "]}", "\"id\" is 66 bytes"},
       {R"({"id": {"base64": "!!"}, )" + rest + "]}", "\"id\" holds invalid base64"},
+      {R"({"id": {"hex": "00"}, )" + rest + "]}", "\"id\" must be a string or {"},
       {variable + R"("prompt": "p", "value": "v\u0000w"}]})",
        "\"variables[0].value\" must not hold a zero byte"},
       {variable + R"("prompt": "\ud800", "value": "v"}]})",
