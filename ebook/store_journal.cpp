@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 #include "ebook/checksum.h"
 #include "platform/durable_files.h"
@@ -60,11 +61,13 @@ bool WriteAll(HFILE file, const std::string& bytes) {
 bool AddFileBytes(HFILE file, int32_t begin, int32_t end, CChecksum& sum) {
   if (begin == end) return true;
   if (_llseek(file, begin, FILE_BEGIN) != begin) return false;
-  char buffer[16384];
+  // Chunks this large go from the file straight into the buffer.
+  constexpr int32_t kChunk = 256 * 1024;
+  const std::unique_ptr<char[]> buffer(new char[kChunk]);
   for (int32_t left = end - begin; left > 0;) {
-    const auto chunk = static_cast<uint32_t>(std::min<int32_t>(left, sizeof buffer));
-    if (_lread(file, buffer, chunk) != static_cast<int32_t>(chunk)) return false;
-    sum.Add(buffer, chunk);
+    const auto chunk = static_cast<uint32_t>(std::min(left, kChunk));
+    if (_lread(file, buffer.get(), chunk) != static_cast<int32_t>(chunk)) return false;
+    sum.Add(buffer.get(), chunk);
     left -= static_cast<int32_t>(chunk);
   }
   return true;

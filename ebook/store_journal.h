@@ -56,8 +56,8 @@ inline constexpr Field kPrefixChecksum{kInode.end(), 8};  // of bytes before the
 inline constexpr Field kTableOffset{kPrefixChecksum.end(), 4};
 inline constexpr Field kOriginalLength{kTableOffset.end(), 4};
 inline constexpr int32_t kHeaderSize = kOriginalLength.end();
-inline constexpr int32_t kChecksumSize = 8;  // after the saved bytes
-inline constexpr uint32_t kFormatVersion = 1;
+inline constexpr int32_t kChecksumSize = 8;    // after the saved bytes
+inline constexpr uint32_t kFormatVersion = 2;  // 1 had a slower checksum
 }  // namespace journal_layout
 
 // The journal's name: the E-Book's own with the suffix, in the same folder.
