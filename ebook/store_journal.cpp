@@ -60,12 +60,12 @@ bool WriteAll(HFILE file, const std::string& bytes) {
 // Adds the file's bytes from `begin` to `end`; fails if any is missing.
 bool AddFileBytes(HFILE file, int32_t begin, int32_t end, CChecksum& sum) {
   if (begin == end) return true;
-  if (_llseek(file, begin, FILE_BEGIN) != begin) return false;
+  if (_llseek(file, begin, FILE_BEGIN) != begin || BytesLeft(file) < end - begin) return false;
   // Chunks this large go from the file straight into the buffer.
-  constexpr int32_t kChunk = 256 * 1024;
-  const std::unique_ptr<char[]> buffer(new char[kChunk]);
+  const int32_t size = std::min(end - begin, 256 * 1024);
+  const std::unique_ptr<char[]> buffer(new char[size]);
   for (int32_t left = end - begin; left > 0;) {
-    const auto chunk = static_cast<uint32_t>(std::min(left, kChunk));
+    const auto chunk = static_cast<uint32_t>(std::min(left, size));
     if (_lread(file, buffer.get(), chunk) != static_cast<int32_t>(chunk)) return false;
     sum.Add(buffer.get(), chunk);
     left -= static_cast<int32_t>(chunk);
