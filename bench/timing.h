@@ -5,13 +5,13 @@
 
 namespace bench {
 
-inline constexpr int kRuns = 5;
+inline constexpr int kRuns = 10;
 
 // `prepare` runs untimed before each run.
 template <typename Prepare, typename Work>
-double BestOf(Prepare prepare, Work work) {
+double BestOf(Prepare prepare, Work work, int runs = kRuns) {
   double best = 1e300;
-  for (int run = 0; run < kRuns; ++run) {
+  for (int run = 0; run < runs; ++run) {
     prepare();
     const auto start = std::chrono::steady_clock::now();
     work();

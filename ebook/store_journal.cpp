@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 #include "ebook/checksum.h"
 #include "platform/durable_files.h"
@@ -59,12 +60,14 @@ bool WriteAll(HFILE file, const std::string& bytes) {
 // Adds the file's bytes from `begin` to `end`; fails if any is missing.
 bool AddFileBytes(HFILE file, int32_t begin, int32_t end, CChecksum& sum) {
   if (begin == end) return true;
-  if (_llseek(file, begin, FILE_BEGIN) != begin) return false;
-  char buffer[16384];
+  if (_llseek(file, begin, FILE_BEGIN) != begin || BytesLeft(file) < end - begin) return false;
+  // Chunks this large go from the file straight into the buffer.
+  const int32_t size = std::min(end - begin, 256 * 1024);
+  const std::unique_ptr<char[]> buffer(new char[size]);
   for (int32_t left = end - begin; left > 0;) {
-    const auto chunk = static_cast<uint32_t>(std::min<int32_t>(left, sizeof buffer));
-    if (_lread(file, buffer, chunk) != static_cast<int32_t>(chunk)) return false;
-    sum.Add(buffer, chunk);
+    const auto chunk = static_cast<uint32_t>(std::min(left, size));
+    if (_lread(file, buffer.get(), chunk) != static_cast<int32_t>(chunk)) return false;
+    sum.Add(buffer.get(), chunk);
     left -= static_cast<int32_t>(chunk);
   }
   return true;

@@ -13,6 +13,39 @@ using platform::_lwrite;
 // Masks a short run on the stack: a table has thousands of them.
 constexpr uint32_t kStackRun = 256;
 
+// XORs the mask over `count` bytes from `from` into `to` (which may be `from`),
+// a word at a time.
+void MaskCopy(uint8_t* to, const uint8_t* from, size_t count) {
+  constexpr uint64_t kWordMask = 0x0101010101010101u * kByteMask;
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, from + i, 8);
+    word ^= kWordMask;
+    std::memcpy(to + i, &word, 8);
+  }
+  for (; i < count; ++i) to[i] = from[i] ^ kByteMask;
+}
+
+// Unmasks `count` bytes in place up to the first that unmasks to zero, where a
+// text ends, and returns how many come before it.
+size_t UnmaskText(uint8_t* bytes, size_t count) {
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + i, 8);
+    word ^= kOnes * kByteMask;
+    if (((word - kOnes) & ~word & (kOnes << 7)) != 0) break;  // a zero byte in it
+    std::memcpy(bytes + i, &word, 8);
+  }
+  for (; i < count; ++i) {
+    bytes[i] ^= kByteMask;
+    if (bytes[i] == 0) return i;
+  }
+  return count;
+}
+
 }  // namespace
 
 bool WriteInt(HFILE file, int32_t value) {
@@ -51,8 +84,7 @@ bool WriteBytes(HFILE file, const void* bytes, uint32_t count) {
     if (!onHeap) return false;
     masked = onHeap.get();
   }
-  const auto* source = static_cast<const uint8_t*>(bytes);
-  for (uint32_t i = 0; i < count; ++i) masked[i] = source[i] ^ kByteMask;
+  MaskCopy(masked, static_cast<const uint8_t*>(bytes), count);
   return _lwrite(file, masked, count) == static_cast<int32_t>(count);
 }
 
@@ -60,7 +92,7 @@ bool ReadBytes(HFILE file, void* buffer, uint32_t count) {
   if (count == 0) return true;
   const int32_t got = _lread(file, buffer, count);
   auto* bytes = static_cast<uint8_t*>(buffer);
-  for (int32_t i = 0; i < got; ++i) bytes[i] ^= kByteMask;
+  if (got > 0) MaskCopy(bytes, bytes, static_cast<size_t>(got));
   return got == static_cast<int32_t>(count);
 }
 
@@ -84,16 +116,25 @@ bool ReadString(HFILE file, std::string& text) {
     text.clear();
     return false;
   }
+  // Bytes that did not arrive count as zero; the text ends at the first zero.
+  const auto count = static_cast<uint32_t>(length);
+  if (count <= kStackRun) {
+    // Most texts: through the stack into the text, which is not filled first.
+    uint8_t masked[kStackRun];
+    const int32_t got = _lread(file, masked, count);
+    const size_t kept = UnmaskText(masked, got > 0 ? static_cast<size_t>(got) : 0);
+    text.assign(reinterpret_cast<const char*>(masked), kept);
+    return got == length;
+  }
   try {
-    text.assign(static_cast<size_t>(length), '\0');
+    text.assign(count, '\0');
   } catch (const std::bad_alloc&) {
     return false;
   }
-  // Bytes that did not arrive stay zero; the text ends at the first zero byte.
-  const bool bytesRead = ReadBytes(file, text.data(), static_cast<uint32_t>(length));
-  const size_t zero = text.find('\0');
-  if (zero != std::string::npos) text.resize(zero);
-  return bytesRead;
+  const int32_t got = _lread(file, text.data(), count);
+  text.resize(
+      UnmaskText(reinterpret_cast<uint8_t*>(text.data()), got > 0 ? static_cast<size_t>(got) : 0));
+  return got == length;
 }
 
 bool CFieldStream::TransferRaw(void* buffer, uint32_t count) {

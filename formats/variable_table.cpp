@@ -23,9 +23,11 @@ bool CVariableTable::Read(HFILE file) {
       std::min<int64_t>(count, std::max<int64_t>(platform::BytesLeft(file), 0) / kSmallestRecord)));
   CFieldStream stream(CFieldStream::kRead, file);
   for (int32_t i = 0; i < count; ++i) {
-    CVariable variable;
-    if (!variable.Transfer(stream)) return false;
-    m_elements.push_back(std::move(variable));
+    // Read in place; a record that fails to read does not stay.
+    if (!m_elements.emplace_back().Transfer(stream)) {
+      m_elements.pop_back();
+      return false;
+    }
   }
   return true;
 }

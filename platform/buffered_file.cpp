@@ -1,7 +1,6 @@
 #include "platform/buffered_file.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/native.h"
 
@@ -21,7 +20,7 @@ bool BufferedFile::MoveTo(int64_t position) {
   return true;
 }
 
-int32_t BufferedFile::Read(void* buffer, uint32_t count) {
+int32_t BufferedFile::ReadThrough(void* buffer, uint32_t count) {
   // A read sees every write before it.
   if (!WriteOut()) return HFILE_ERROR;
   auto* out = static_cast<char*>(buffer);
@@ -30,7 +29,7 @@ int32_t BufferedFile::Read(void* buffer, uint32_t count) {
     const int64_t ahead = m_nReadStart + m_nReadCount - m_nPosition;
     if (m_nPosition >= m_nReadStart && ahead > 0) {
       const auto n = static_cast<uint32_t>(std::min<int64_t>(ahead, count - total));
-      std::memcpy(out + total, m_readAhead.data() + (m_nPosition - m_nReadStart), n);
+      std::memcpy(out + total, m_readAhead.get() + (m_nPosition - m_nReadStart), n);
       total += n;
       m_nPosition += n;
       continue;
@@ -43,8 +42,8 @@ int32_t BufferedFile::Read(void* buffer, uint32_t count) {
       m_nPosition += n;
       break;
     }
-    m_readAhead.resize(kCapacity);
-    const int32_t n = native::ReadAt(m_hNative, m_nPosition, m_readAhead.data(), kCapacity);
+    if (!m_readAhead) m_readAhead.reset(new char[kCapacity]);
+    const int32_t n = native::ReadAt(m_hNative, m_nPosition, m_readAhead.get(), kCapacity);
     m_nReadStart = m_nPosition;
     m_nReadCount = n < 0 ? 0 : static_cast<uint32_t>(n);
     if (n < 0) return total > 0 ? static_cast<int32_t>(total) : HFILE_ERROR;
@@ -53,7 +52,7 @@ int32_t BufferedFile::Read(void* buffer, uint32_t count) {
   return static_cast<int32_t>(total);
 }
 
-int32_t BufferedFile::Write(const void* bytes, uint32_t count) {
+int32_t BufferedFile::WriteThrough(const void* bytes, uint32_t count) {
   if (count == 0) return 0;
   m_nReadCount = 0;  // what was read ahead may be stale now
   const bool follows = m_nPendingStart + m_nPendingCount == m_nPosition;

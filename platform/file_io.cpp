@@ -19,8 +19,6 @@ constexpr int64_t kMaxPosition = std::numeric_limits<int32_t>::max();
 struct OpenFiles {
   std::mutex mutex;
   std::unordered_map<HFILE, std::unique_ptr<BufferedFile>> byHandle;
-  // Counts closes: a thread's remembered handle is good only while it stays.
-  std::atomic<uint64_t> closes{0};
 };
 
 OpenFiles& Files() {
@@ -28,21 +26,29 @@ OpenFiles& Files() {
   return files;
 }
 
+// Counts closes: a thread's remembered handle is good only while it stays.
+constinit std::atomic<uint64_t> g_closes{0};
+
 // Every field of a table is one call here: the last handle a thread used is
 // found without the lock.
-BufferedFile* Find(HFILE file) {
-  thread_local HFILE lastHandle = HFILE_ERROR;
-  thread_local BufferedFile* lastFile = nullptr;
-  thread_local uint64_t lastCloses = 0;
+thread_local HFILE t_lastHandle = HFILE_ERROR;
+thread_local BufferedFile* t_lastFile = nullptr;
+thread_local uint64_t t_lastCloses = 0;
+
+BufferedFile* FindLocked(HFILE file, uint64_t closes) {
   OpenFiles& files = Files();
-  const uint64_t closes = files.closes.load(std::memory_order_acquire);
-  if (file == lastHandle && lastFile && closes == lastCloses) return lastFile;
   std::lock_guard lock(files.mutex);
   const auto found = files.byHandle.find(file);
-  lastHandle = file;
-  lastFile = found == files.byHandle.end() ? nullptr : found->second.get();
-  lastCloses = closes;
-  return lastFile;
+  t_lastHandle = file;
+  t_lastFile = found == files.byHandle.end() ? nullptr : found->second.get();
+  t_lastCloses = closes;
+  return t_lastFile;
+}
+
+inline BufferedFile* Find(HFILE file) {
+  const uint64_t closes = g_closes.load(std::memory_order_acquire);
+  if (file == t_lastHandle && t_lastFile && closes == t_lastCloses) return t_lastFile;
+  return FindLocked(file, closes);
 }
 
 }  // namespace
@@ -129,7 +135,7 @@ HFILE _lclose(HFILE file) {
     if (found == files.byHandle.end()) return HFILE_ERROR;
     open = std::move(found->second);
     files.byHandle.erase(found);
-    files.closes.fetch_add(1, std::memory_order_release);
+    g_closes.fetch_add(1, std::memory_order_release);
   }
   const bool written = open->WriteOut() && open->NothingLost();
   return native::CloseFile(file) && written ? 0 : HFILE_ERROR;

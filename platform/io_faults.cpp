@@ -10,17 +10,17 @@ IoFaultHook& Hook() {
 }
 }  // namespace
 
-void SetIoFaultHook(IoFaultHook hook) {
-  Hook() = std::move(hook);
-}
+namespace io_faults {
+constinit std::atomic<bool> g_hooked{false};
 
-bool IoAllowed(const IoChange& change) {
+bool AskHook(const IoChange& change) {
   return !Hook() || Hook()(change);
 }
+}  // namespace io_faults
 
-bool IoAllowed(IoOperation operation) {
-  // No change described unless someone listens: every write of a file asks.
-  return !Hook() || Hook()(IoChange{operation});
+void SetIoFaultHook(IoFaultHook hook) {
+  io_faults::g_hooked.store(static_cast<bool>(hook), std::memory_order_release);
+  Hook() = std::move(hook);
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 // installs one.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <utility>
@@ -34,8 +35,21 @@ struct IoChange {
 using IoFaultHook = std::function<bool(const IoChange&)>;
 
 void SetIoFaultHook(IoFaultHook hook);
+
+namespace io_faults {
+// Every write of a file asks: without a hook, that costs one load.
+extern std::atomic<bool> g_hooked;
+bool AskHook(const IoChange& change);
+}  // namespace io_faults
+
 // True when the change may go ahead.
-bool IoAllowed(const IoChange& change);
-bool IoAllowed(IoOperation operation);
+inline bool IoAllowed(const IoChange& change) {
+  return !io_faults::g_hooked.load(std::memory_order_acquire) || io_faults::AskHook(change);
+}
+// No change described unless someone listens.
+inline bool IoAllowed(IoOperation operation) {
+  return !io_faults::g_hooked.load(std::memory_order_acquire) ||
+         io_faults::AskHook(IoChange{operation});
+}
 
 }  // namespace platform

@@ -3,16 +3,23 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace platform::posix {
 namespace {
+
+// Folder listings are read with one buffer each, a few hundred entries a call.
+constexpr size_t kListing = 32 * 1024;
 
 bool IsDecimal(const char* text) {
   if (*text == '\0') return false;
@@ -22,24 +29,30 @@ bool IsDecimal(const char* text) {
   return true;
 }
 
-// A descriptor under /proc/<pid>/fd (opened as `fdDir`) to the file, other
-// than `skip`.
-bool HoldsDescriptorTo(int fdDir, dev_t dev, ino_t ino, const char* skip) {
-  DIR* dir = fdopendir(fdDir);
-  if (!dir) {
-    close(fdDir);
-    return false;
-  }
-  bool found = false;
-  while (const dirent* entry = readdir(dir)) {
-    if (!IsDecimal(entry->d_name) || (skip && std::strcmp(entry->d_name, skip) == 0)) continue;
-    struct stat st;
-    if (fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 && st.st_dev == dev && st.st_ino == ino) {
-      found = true;
-      break;
+// Calls `visit` with each numeric name in the open folder `dir` until it
+// returns true; returns whether one did.
+template <typename Visit>
+bool AnyNumericEntry(int dir, char* buffer, Visit visit) {
+  for (;;) {
+    const ssize_t n = getdents64(dir, buffer, kListing);
+    if (n <= 0) return false;
+    for (ssize_t at = 0; at < n;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+      at += entry->d_reclen;
+      if (IsDecimal(entry->d_name) && visit(entry->d_name)) return true;
     }
   }
-  closedir(dir);
+}
+
+// A descriptor under /proc/<pid>/fd (opened as `fdDir`) to the file, other
+// than `skip`. The status of the file behind each one is its link followed.
+bool HoldsDescriptorTo(int fdDir, dev_t dev, ino_t ino, const char* skip, char* buffer) {
+  const bool found = AnyNumericEntry(fdDir, buffer, [&](const char* name) {
+    struct stat st;
+    return (!skip || std::strcmp(name, skip) != 0) && fstatat(fdDir, name, &st, 0) == 0 &&
+           st.st_dev == dev && st.st_ino == ino;
+  });
+  close(fdDir);
   return found;
 }
 
@@ -59,7 +72,7 @@ bool LineMaps(const char* line, const char* end, dev_t dev, ino_t ino) {
   return inode == ino && makedev(major, minor) == dev;
 }
 
-bool MapsFile(int maps, dev_t dev, ino_t ino) {
+bool MapsFileAsText(int maps, dev_t dev, ino_t ino) {
   char buffer[16384];
   size_t kept = 0;
   bool found = false;
@@ -79,15 +92,55 @@ bool MapsFile(int maps, dev_t dev, ino_t ino) {
     if (kept == sizeof buffer - 1) kept = 0;  // a path longer than the buffer: not ours to parse
     std::memmove(buffer, line, kept);
   }
+  return found;
+}
+
+// The kernel's binary answer about one mapping (Linux 6.11 and later): no
+// text to make for each mapping, and only those of files.
+struct MappingQuery {
+  uint64_t size, flags, address;
+  uint64_t start, end, vmaFlags, pageSize, offset, inode;
+  uint32_t devMajor, devMinor, nameSize, buildIdSize;
+  uint64_t nameAddress, buildIdAddress;
+};
+constexpr unsigned long kQueryMapping = _IOWR('f', 17, MappingQuery);
+constexpr uint64_t kCoveringOrNext = 0x10, kFileBacked = 0x20;
+
+enum class Answer { Yes, No, Unknown };
+
+Answer QueryMappings(int maps, dev_t dev, ino_t ino) {
+  for (uint64_t address = 0;;) {
+    MappingQuery query = {};
+    query.size = sizeof query;
+    query.flags = kCoveringOrNext | kFileBacked;
+    query.address = address;
+    if (ioctl(maps, kQueryMapping, &query) != 0)
+      return errno == ENOENT ? Answer::No : Answer::Unknown;
+    if (query.inode == ino && makedev(query.devMajor, query.devMinor) == dev) return Answer::Yes;
+    if (query.end <= address) return Answer::Unknown;
+    address = query.end;
+  }
+}
+
+bool MapsFile(int maps, dev_t dev, ino_t ino) {
+  // Once refused as unknown, the kernel is not asked again.
+  static std::atomic<bool> queries{true};
+  Answer answer = Answer::Unknown;
+  if (queries.load(std::memory_order_relaxed)) {
+    answer = QueryMappings(maps, dev, ino);
+    if (answer == Answer::Unknown && (errno == ENOTTY || errno == EINVAL)) queries = false;
+  }
+  const bool found =
+      answer == Answer::Unknown ? MapsFileAsText(maps, dev, ino) : answer == Answer::Yes;
   close(maps);
   return found;
 }
 
 // Whether the process whose /proc folder is open as `procDir` holds the file
 // other than through `skip`, by descriptor or by mapping.
-bool ProcessHolds(int procDir, dev_t dev, ino_t ino, const char* skip) {
+bool ProcessHolds(int procDir, dev_t dev, ino_t ino, const char* skip, char* buffer) {
   const int fdDir = openat(procDir, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fdDir >= 0 && HoldsDescriptorTo(fdDir, dev, ino, skip)) return true;
+  if (fdDir >= 0 && HoldsDescriptorTo(fdDir, dev, ino, skip, buffer)) return true;
   const int maps = openat(procDir, "maps", O_RDONLY | O_CLOEXEC);
   return maps >= 0 && MapsFile(maps, dev, ino);
 }
@@ -119,7 +172,8 @@ bool ThisProcessHoldsAnother(int fd, const struct stat& st) {
   const int self = open("/proc/self", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (self < 0) return true;  // cannot tell: let the scan decide
   const std::string own = std::to_string(fd);
-  const bool holds = ProcessHolds(self, st.st_dev, st.st_ino, own.c_str());
+  const std::unique_ptr<char[]> buffer(new char[kListing]);
+  const bool holds = ProcessHolds(self, st.st_dev, st.st_ino, own.c_str(), buffer.get());
   close(self);
   return holds;
 }
@@ -127,20 +181,19 @@ bool ThisProcessHoldsAnother(int fd, const struct stat& st) {
 }  // namespace
 
 bool FoundByScan(dev_t dev, ino_t ino) {
-  DIR* proc = opendir("/proc");
-  if (!proc) return false;
+  const int proc = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (proc < 0) return false;
   const std::string self = std::to_string(getpid());
-  bool found = false;
-  while (!found) {
-    const dirent* entry = readdir(proc);
-    if (!entry) break;
-    if (!IsDecimal(entry->d_name) || self == entry->d_name) continue;
-    const int procDir = openat(dirfd(proc), entry->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (procDir < 0) continue;  // ended meanwhile
-    found = ProcessHolds(procDir, dev, ino, nullptr);
+  const std::unique_ptr<char[]> processes(new char[kListing]), descriptors(new char[kListing]);
+  const bool found = AnyNumericEntry(proc, processes.get(), [&](const char* pid) {
+    if (self == pid) return false;
+    const int procDir = openat(proc, pid, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (procDir < 0) return false;  // ended meanwhile
+    const bool holds = ProcessHolds(procDir, dev, ino, nullptr, descriptors.get());
     close(procDir);
-  }
-  closedir(proc);
+    return holds;
+  });
+  close(proc);
   return found;
 }
 

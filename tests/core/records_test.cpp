@@ -63,14 +63,14 @@ TEST_F(RecordsTest, StoredFormsMatchHandComputedBytes) {
 
 TEST_F(RecordsTest, AZeroByteCutsOnlyTheTextAndMaskedBytesAreNoZeros) {
   Open("");
-  ASSERT_TRUE(WriteString(file, std::string("ab\0cd", 5)));
-  ASSERT_TRUE(WriteString(file, std::string(300, '\x93')));  // stored as zero bytes
+  ASSERT_TRUE(WriteString(file, std::string("abcdefghij\0lmnopqrst", 20)));  // in the second word
+  ASSERT_TRUE(WriteString(file, std::string(300, '\x93')));                  // stored as zero bytes
   ASSERT_TRUE(WriteInt(file, INT32_MIN));
   ASSERT_EQ(Seek(0), 0);
   std::string text;
   EXPECT_TRUE(ReadString(file, text));
-  EXPECT_EQ(text, "ab");
-  EXPECT_EQ(Position(), 9) << "past all five bytes";
+  EXPECT_EQ(text, "abcdefghij");
+  EXPECT_EQ(Position(), 24) << "past all twenty bytes";
   EXPECT_TRUE(ReadString(file, text));
   EXPECT_EQ(text, std::string(300, '\x93'));
   int32_t value = 7;

@@ -157,7 +157,7 @@ TEST_F(JournalTest, NewerOrUntrustedJournalIsLeftWithTheEBookAndStopsOnlyCustomi
   const std::string elsewhere = dir.File("elsewhere");
   WriteFileBytes(elsewhere, whole);
   std::string newer = whole.substr(0, ebook::journal_layout::kVersion.end()) + "next format";
-  newer[ebook::journal_layout::kVersion.at] = 2;
+  newer[ebook::journal_layout::kVersion.at] = ebook::journal_layout::kFormatVersion + 1;
   namespace fs = std::filesystem;
   struct Case {
     std::string what;

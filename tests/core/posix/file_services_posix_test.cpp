@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "platform/durable_files.h"
+#include "platform/posix/open_elsewhere.h"
 #include "tests/core/file_services_fixture.h"
 #include "tests/core/other_process.h"
 
@@ -39,6 +40,22 @@ TEST_F(FileServicesTest, AMappingWithoutADescriptorKeepsExclusiveOut) {
   EXPECT_FALSE(Opens(path, OF_EXCLUSIVE_READWRITE));
   mapping.Stop();
   EXPECT_TRUE(Opens(path, OF_EXCLUSIVE_READWRITE));
+}
+
+// Where the kernel grants no lease, a walk of every other process decides.
+TEST_F(FileServicesTest, TheScanFindsADescriptorOrAMappingElsewhereButNotOurOwn) {
+  struct stat st;
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  const int own = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  EXPECT_FALSE(posix::FoundByScan(st.st_dev, st.st_ino));
+  close(own);
+  const std::vector<testing_support::ChildCommand> holders = {
+      testing_support::OpensPlainly(path), {testing_support::ChildProgramPath(), {"map", path}}};
+  for (const auto& command : holders) {
+    testing_support::OtherProcess holder(command);
+    ASSERT_TRUE(holder.Ready()) << command.arguments[0];
+    EXPECT_TRUE(posix::FoundByScan(st.st_dev, st.st_ino)) << command.arguments[0];
+  }
 }
 
 TEST_F(FileServicesTest, NewFileIsNeverALinkAndIsItsOwnersOnly) {
