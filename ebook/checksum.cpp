@@ -30,6 +30,10 @@ void CChecksum::AddBlock(const uint8_t* block) {
 
 void CChecksum::Add(const void* bytes, size_t count) {
   const auto* p = static_cast<const uint8_t*>(bytes);
+  if (m_kind == ChecksumKind::kBytewise) {
+    for (size_t i = 0; i < count; ++i) m_nBytewise = (m_nBytewise ^ p[i]) * 0x100000001b3u;
+    return;
+  }
   m_nTotal += count;
   if (m_nPending > 0) {
     const size_t n = count < kBlock - m_nPending ? count : kBlock - m_nPending;
@@ -47,6 +51,7 @@ void CChecksum::Add(const void* bytes, size_t count) {
 }
 
 uint64_t CChecksum::Value() const {
+  if (m_kind == ChecksumKind::kBytewise) return m_nBytewise;
   // The last block padded with zeros; the total tells padding from data.
   CChecksum last = *this;
   if (last.m_nPending > 0) {

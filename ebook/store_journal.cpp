@@ -19,6 +19,10 @@ using namespace journal_layout;
 constexpr char kMagicBytes[] = "RBJOURNL";
 static_assert(sizeof kMagicBytes - 1 == kMagic.size);
 
+CChecksum ChecksumOfVersion(uint64_t version) {
+  return CChecksum(version == 1 ? ChecksumKind::kBytewise : ChecksumKind::kLanes);
+}
+
 void Put(std::string& out, Field field, uint64_t value) {
   for (int i = 0; i < field.size; ++i) out[field.at + i] = static_cast<char>(value >> (8 * i));
 }
@@ -34,7 +38,7 @@ uint64_t Get(const std::string& in, Field field) {
 std::string EncodeHeader(const CStoreJournal& journal) {
   std::string header(kHeaderSize, '\0');
   header.replace(kMagic.at, kMagic.size, kMagicBytes);
-  Put(header, kVersion, kFormatVersion);
+  Put(header, kVersion, journal.m_nFormatVersion);
   Put(header, kDevice, journal.m_identity.m_nDevice);
   Put(header, kInode, journal.m_identity.m_nInode);
   Put(header, kPrefixChecksum, journal.m_identity.m_nPrefixChecksum);
@@ -43,8 +47,8 @@ std::string EncodeHeader(const CStoreJournal& journal) {
   return header;
 }
 
-std::string EncodeChecksum(const std::string& header, const std::string& tail) {
-  CChecksum sum;
+std::string EncodeChecksum(uint32_t version, const std::string& header, const std::string& tail) {
+  CChecksum sum = ChecksumOfVersion(version);
   sum.Add(header.data(), header.size());
   sum.Add(tail.data(), tail.size());
   std::string out(kChecksumSize, '\0');
@@ -87,14 +91,15 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, root ? slash + 1 : slash);
 }
 
-bool IdentifyEBook(HFILE file, int32_t tableOffset, EBookIdentity& identity) {
+bool IdentifyEBook(HFILE file, int32_t tableOffset, EBookIdentity& identity,
+                   uint32_t formatVersion) {
   FileIdentity id;
   if (tableOffset < 0 || !GetFileIdentity(file, id)) return false;
   // The program's head and the bytes right before the table: what differs
   // between two E-Books, without reading the whole of a large one.
   const int32_t headEnd = std::min(tableOffset, kIdentitySpan);
   const int32_t tailStart = std::max(headEnd, tableOffset - kIdentitySpan);
-  CChecksum sum;
+  CChecksum sum = ChecksumOfVersion(formatVersion);
   if (!AddFileBytes(file, 0, headEnd, sum) || !AddFileBytes(file, tailStart, tableOffset, sum)) {
     return false;
   }
@@ -104,7 +109,8 @@ bool IdentifyEBook(HFILE file, int32_t tableOffset, EBookIdentity& identity) {
 
 std::string EncodeJournal(const CStoreJournal& journal) {
   const std::string header = EncodeHeader(journal);
-  return header + journal.m_backup.Bytes() + EncodeChecksum(header, journal.m_backup.Bytes());
+  return header + journal.m_backup.Bytes() +
+         EncodeChecksum(journal.m_nFormatVersion, header, journal.m_backup.Bytes());
 }
 
 JournalRead DecodeJournal(const std::string& bytes, CStoreJournal& journal) {
@@ -119,11 +125,12 @@ JournalRead DecodeJournal(const std::string& bytes, CStoreJournal& journal) {
     return JournalRead::kTorn;
   }
   const size_t checksumAt = bytes.size() - kChecksumSize;
-  CChecksum sum;
+  const uint64_t version = Get(bytes, kVersion);
+  CChecksum sum = ChecksumOfVersion(version);
   sum.Add(bytes.data(), checksumAt);
   if (sum.Value() != Get(bytes, {static_cast<int32_t>(checksumAt), kChecksumSize}) ||
-      bytes.compare(kMagic.at, kMagic.size, kMagicBytes) != 0 ||
-      Get(bytes, kVersion) != kFormatVersion) {
+      bytes.compare(kMagic.at, kMagic.size, kMagicBytes) != 0 || version < kOldestFormatVersion ||
+      version > kFormatVersion) {
     return JournalRead::kTorn;
   }
   const auto offset = static_cast<int32_t>(Get(bytes, kTableOffset));
@@ -132,6 +139,7 @@ JournalRead DecodeJournal(const std::string& bytes, CStoreJournal& journal) {
       static_cast<size_t>(length - offset) != checksumAt - kHeaderSize) {
     return JournalRead::kTorn;
   }
+  journal.m_nFormatVersion = static_cast<uint32_t>(version);
   journal.m_identity = {Get(bytes, kDevice), Get(bytes, kInode), Get(bytes, kPrefixChecksum)};
   journal.m_backup.Assign(offset, length, bytes.substr(kHeaderSize, length - offset));
   return JournalRead::kWhole;
@@ -144,7 +152,7 @@ bool WriteJournal(const std::string& path, const CStoreJournal& journal) {
     return false;
   }
   const std::string header = EncodeHeader(journal);
-  const std::string checksum = EncodeChecksum(header, tail);
+  const std::string checksum = EncodeChecksum(journal.m_nFormatVersion, header, tail);
   const HFILE file = CreateNewFile(path);
   if (file == HFILE_ERROR) return false;  // never someone else's journal
   const bool written =

@@ -56,8 +56,9 @@ inline constexpr Field kPrefixChecksum{kInode.end(), 8};  // of bytes before the
 inline constexpr Field kTableOffset{kPrefixChecksum.end(), 4};
 inline constexpr Field kOriginalLength{kTableOffset.end(), 4};
 inline constexpr int32_t kHeaderSize = kOriginalLength.end();
-inline constexpr int32_t kChecksumSize = 8;    // after the saved bytes
-inline constexpr uint32_t kFormatVersion = 2;  // 1 had a slower checksum
+inline constexpr int32_t kChecksumSize = 8;  // after the saved bytes
+inline constexpr uint32_t kFormatVersion = 2;
+inline constexpr uint32_t kOldestFormatVersion = 1;  // checked byte by byte; else the same
 }  // namespace journal_layout
 
 // The journal's name: the E-Book's own with the suffix, in the same folder.
@@ -68,9 +69,8 @@ std::string FolderOf(const std::string& path);
 // What proves that a file is the E-Book a journal was written for: the same
 // file on the same device, holding the same bytes before the table, which a
 // store never changes. Of those bytes, the first and the last `kIdentitySpan`
-// are checked: enough for the headers and the end of any program, and little
-// enough that every store reads them at a cost that does not show.
-inline constexpr int32_t kIdentitySpan = 256 * 1024;
+// are checked.
+inline constexpr int32_t kIdentitySpan = 1 << 20;
 struct EBookIdentity {
   uint64_t m_nDevice = 0;
   uint64_t m_nInode = 0;
@@ -78,11 +78,14 @@ struct EBookIdentity {
   bool operator==(const EBookIdentity&) const = default;
 };
 
-// The identity of the open E-Book with its table at `tableOffset`. Fails when
-// the file is shorter than that or cannot be read.
-bool IdentifyEBook(platform::HFILE file, int32_t tableOffset, EBookIdentity& identity);
+// The identity of the open E-Book with its table at `tableOffset`, as a
+// journal of `formatVersion` records it. Fails when the file is shorter than
+// that or cannot be read.
+bool IdentifyEBook(platform::HFILE file, int32_t tableOffset, EBookIdentity& identity,
+                   uint32_t formatVersion = journal_layout::kFormatVersion);
 
 struct CStoreJournal {
+  uint32_t m_nFormatVersion = journal_layout::kFormatVersion;
   EBookIdentity m_identity;
   CStoreBackup m_backup;
 };
@@ -94,8 +97,8 @@ enum class JournalRead {
 };
 
 std::string EncodeJournal(const CStoreJournal& journal);
-// kWhole only for a journal of this format with its checksum right and its
-// lengths in agreement; then `journal` holds it.
+// kWhole only for a journal of a format this program knows with its checksum
+// right and its lengths in agreement; then `journal` holds it.
 JournalRead DecodeJournal(const std::string& bytes, CStoreJournal& journal);
 
 // Creates the journal at `path` (which must not exist yet), writes it, and
