@@ -85,10 +85,10 @@ formats::CEBookTrailer SampleTrailer(const std::string& id = kEBookId, int32_t v
 std::string Scrambled(int32_t value);
 
 // Writes `program`, the table, `gap` filler bytes and the trailer, pointed at
-// the table. Returns the table offset.
-int32_t WriteEBook(const std::string& path, const std::string& program,
-                   const formats::CVariableTable& table, formats::CEBookTrailer trailer,
-                   int32_t gap = 0);
+// the table. Returns the file's bytes.
+std::string WriteEBook(const std::string& path, const std::string& program,
+                       const formats::CVariableTable& table, formats::CEBookTrailer trailer,
+                       int32_t gap = 0);
 // The bytes a table or trailer is stored as; `scratch` is a file to use.
 std::string EncodedTable(const std::string& scratch, const formats::CVariableTable& table);
 std::string EncodedTrailer(const std::string& scratch, formats::CEBookTrailer trailer);
@@ -98,7 +98,7 @@ std::string EncodedTrailer(const std::string& scratch, formats::CEBookTrailer tr
 class IoRecorder {
  public:
   explicit IoRecorder(int failAt = 0);
-  ~IoRecorder();
+  ~IoRecorder() { platform::SetIoFaultHook({}); }
   // One letter a change, a run of writes as one: "WFFWFRF".
   std::string Pattern() const;
   std::vector<platform::IoOperation> operations;
@@ -108,7 +108,10 @@ class IoRecorder {
 class EBookUi : public testing_support::RecordingUserInterface {
  public:
   void ShowMessage(const std::string& caption, const std::string& text,
-                   platform::MessageIcon icon) override;
+                   platform::MessageIcon icon) override {
+    cursorOnAtMessage.push_back(!waitCursor.empty() && waitCursor.back());
+    RecordingUserInterface::ShowMessage(caption, text, icon);
+  }
   std::vector<bool> cursorOnAtMessage;
 };
 
@@ -121,15 +124,18 @@ class EBookTest : public ::testing::Test {
   std::string EBookPath() const { return dir.File(kEBookName); }
   std::string JournalPath() const;
   bool JournalExists() const;
-  void WriteSampleEBook(int32_t gap = 0);
+  void WriteSampleEBook(int32_t gap = 0) {
+    original = WriteEBook(EBookPath(), program, SampleTable(), SampleTrailer(), gap);
+  }
   // The sample table behind a copy of the test child program, ready to run.
   void WriteRunnableEBook();
   formats::CVariableTable Load();
   // Exactly one message was shown, with this text and the exclamation icon,
   // not under the wait cursor; forgets it.
   void ExpectOnlyMessage(const std::string& text);
-  // Writes the journal a store writes before it touches the E-Book.
-  void WriteJournalForEBook();
+  // Leaves the journal of a store that stopped dead once it was on the disk,
+  // before the E-Book changed.
+  void LeaveJournal();
 
   testing_support::TempDir dir;
   EBookUi ui;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "platform/module_path.h"
 #include "tests/support/temp_dir.h"
@@ -16,16 +17,23 @@ using namespace platform;
 using testing_support::ReadFileBytes;
 using testing_support::WriteFileBytes;
 
-CInfoBlock SampleBlock() {
+CInfoBlock SampleBlock(const std::string& title = "My <b>Book</b>") {
   CInfoBlock block;
   block.m_strEBookFile = "book";
   block.m_strEBookId = "Book-ID";
   block.m_strText3 = "third";
-  block.m_strTitle = "My <b>Book</b>";
+  block.m_strTitle = title;
   block.m_strStatusBefore = "Before\n\nline two";
   block.m_strStatusAfter = "After";
   block.m_bAllowRepeat = 1;
   return block;
+}
+
+auto Fields(const CRebrandInfo& info) {
+  const CInfoBlock& b = info.Info();
+  return std::make_tuple(b.m_strEBookFile, b.m_strEBookId, b.m_strText3, b.m_strTitle,
+                         b.m_strStatusBefore, b.m_strStatusAfter, b.m_bAllowRepeat,
+                         info.Trailer().m_nVersion, info.Trailer().m_nInfoOffset);
 }
 
 class RebrandInfoTest : public ::testing::Test {
@@ -35,17 +43,16 @@ class RebrandInfoTest : public ::testing::Test {
   void WriteRebrander(const std::string& prefix, const std::string& junk, int32_t offset) {
     WriteFileBytes(stamped, prefix);
     const HFILE file = _lopen(stamped, OF_EXCLUSIVE_READWRITE);
-    ASSERT_NE(file, HFILE_ERROR);
     _llseek(file, 0, FILE_END);
     CFieldStream stream(CFieldStream::kWrite, file);
     CInfoBlock block = SampleBlock();
-    ASSERT_TRUE(block.Transfer(stream));
-    ASSERT_EQ(_lwrite(file, junk.data(), static_cast<uint32_t>(junk.size())),
-              static_cast<int32_t>(junk.size()));
     CInfoTrailer trailer;
     trailer.m_nInfoOffset = offset;
     trailer.m_nVersion = -7;
-    ASSERT_TRUE(trailer.Transfer(stream));
+    EXPECT_TRUE(block.Transfer(stream) &&
+                _lwrite(file, junk.data(), static_cast<uint32_t>(junk.size())) ==
+                    static_cast<int32_t>(junk.size()) &&
+                trailer.Transfer(stream));
     _lclose(file);
   }
 
@@ -57,18 +64,10 @@ class RebrandInfoTest : public ::testing::Test {
 // The block may lie anywhere before the trailer, with anything between.
 TEST_F(RebrandInfoTest, BlockWhereTheTrailerPointsLoadsEveryField) {
   WriteRebrander("prefix", std::string(1000, '\0') + "junk", 6);
-  CRebrandInfo info(stamped);
+  const CRebrandInfo info(stamped);
   ASSERT_FALSE(info.HasError()) << info.GetError();
-  const CInfoBlock expected = SampleBlock();
-  EXPECT_EQ(info.Info().m_strEBookFile, expected.m_strEBookFile);
-  EXPECT_EQ(info.Info().m_strEBookId, expected.m_strEBookId);
-  EXPECT_EQ(info.Info().m_strText3, expected.m_strText3);
-  EXPECT_EQ(info.Info().m_strTitle, expected.m_strTitle);
-  EXPECT_EQ(info.Info().m_strStatusBefore, expected.m_strStatusBefore);
-  EXPECT_EQ(info.Info().m_strStatusAfter, expected.m_strStatusAfter);
-  EXPECT_EQ(info.Info().m_bAllowRepeat, 1);
-  EXPECT_EQ(info.Trailer().m_nVersion, -7);
-  EXPECT_EQ(info.Trailer().m_nInfoOffset, 6);
+  EXPECT_EQ(Fields(info), std::make_tuple("book", "Book-ID", "third", "My <b>Book</b>",
+                                          "Before\n\nline two", "After", 1, -7, 6));
 }
 
 TEST_F(RebrandInfoTest, EveryFailureGivesItsText) {
@@ -82,13 +81,12 @@ TEST_F(RebrandInfoTest, EveryFailureGivesItsText) {
     WriteRebrander(ReadFileBytes(program), "", offset);
     EXPECT_EQ(CRebrandInfo(stamped).GetError(), kErrorReadingRebrander) << offset;
   }
-
   std::string error;
   ASSERT_TRUE(stamping::StampRebrander(program, stamped, SampleBlock(), 1, error));
   std::string bytes = ReadFileBytes(stamped);
   bytes[bytes.size() - 17] ^= 0x01;  // the block's end marker, before the 16-byte trailer
   WriteFileBytes(stamped, bytes);
-  CRebrandInfo info(stamped);
+  const CRebrandInfo info(stamped);
   EXPECT_EQ(info.GetError(), kErrorReadingRebrander);
   EXPECT_EQ(info.Info().m_strStatusAfter, "After") << "fields before the failure keep their values";
 }
@@ -97,20 +95,17 @@ TEST_F(RebrandInfoTest, RestampingReplacesTheStampKeepsPermissionsAndFailsCleanl
   namespace fs = std::filesystem;
   fs::permissions(program, static_cast<fs::perms>(0751));
   std::string error;
-  ASSERT_TRUE(stamping::StampRebrander(program, stamped, SampleBlock(), 1, error));
-  CInfoBlock second = SampleBlock();
-  second.m_strTitle = "Second";
   const std::string once = dir.File("once");
-  ASSERT_TRUE(stamping::StampRebrander(program, once, second, 2, error));
-  ASSERT_TRUE(stamping::StampRebrander(stamped, stamped, second, 2, error));
+  ASSERT_TRUE(stamping::StampRebrander(program, stamped, SampleBlock(), 1, error));
+  ASSERT_TRUE(stamping::StampRebrander(program, once, SampleBlock("Second"), 2, error));
+  ASSERT_TRUE(stamping::StampRebrander(stamped, stamped, SampleBlock("Second"), 2, error));
   EXPECT_EQ(ReadFileBytes(stamped), ReadFileBytes(once));
   EXPECT_EQ(stamping::ProgramLength(stamped), static_cast<int64_t>(ReadFileBytes(program).size()));
   EXPECT_EQ(fs::status(stamped).permissions(), fs::status(program).permissions());
-
-  EXPECT_FALSE(stamping::StampRebrander(dir.File("none"), once, second, 1, error));
+  EXPECT_FALSE(stamping::StampRebrander(dir.File("none"), once, SampleBlock(), 1, error));
   EXPECT_NE(error.find("cannot read"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(once), ReadFileBytes(stamped)) << "a failed stamp leaves the output";
-  EXPECT_FALSE(stamping::StampRebrander(program, dir.File("no/such/out"), second, 1, error));
+  EXPECT_FALSE(stamping::StampRebrander(program, dir.File("no/such/out"), SampleBlock(), 1, error));
   EXPECT_NE(error.find("cannot write"), std::string::npos);
 }
 

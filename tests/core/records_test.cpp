@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 #include "formats/ebook_trailer.h"
 #include "formats/field_stream.h"
@@ -17,12 +18,12 @@ using namespace ebook_testing;
 
 class RecordsTest : public ::testing::Test {
  protected:
+  ~RecordsTest() override { Close(); }
   // Opens the file over `bytes` at `position`.
   void Open(const std::string& bytes, int32_t position = 0) {
     Close();
     WriteFileBytes(path, bytes);
     file = _lopen(path, OF_EXCLUSIVE_READWRITE);
-    ASSERT_NE(file, HFILE_ERROR);
     ASSERT_EQ(Seek(position), position);
   }
   // Closes the file and gives its bytes.
@@ -34,7 +35,6 @@ class RecordsTest : public ::testing::Test {
     if (file != HFILE_ERROR) _lclose(file);
     file = HFILE_ERROR;
   }
-  ~RecordsTest() override { Close(); }
   int32_t Seek(int32_t position) { return _llseek(file, position, FILE_BEGIN); }
   int32_t Position() { return _llseek(file, 0, FILE_CURRENT); }
   bool Transfer(CEBookTrailer& trailer, int direction) {
@@ -47,59 +47,64 @@ class RecordsTest : public ::testing::Test {
   HFILE file = HFILE_ERROR;
 };
 
-TEST_F(RecordsTest, StoredFormsMatchHandComputedBytes) {
+// Integers XOR 0x93939393 little-endian; string bytes XOR 0x93 behind their
+// length; raw bytes as they are. A text ends at its first zero byte once
+// unmasked, yet all its bytes are read.
+TEST_F(RecordsTest, FieldsHaveTheirHandComputedBytesAndReadBack) {
   Open("");
-  ASSERT_TRUE(WriteInt(file, 1));
-  ASSERT_TRUE(WriteInt(file, -1));
-  ASSERT_TRUE(WriteString(file, "AB"));
-  ASSERT_TRUE(WriteString(file, ""));
+  ASSERT_TRUE(WriteInt(file, 1) && WriteInt(file, -1) && WriteString(file, "AB") &&
+              WriteString(file, "") &&
+              WriteString(file, std::string("\x93"
+                                            "a\0b",
+                                            4)));
   char raw[] = {'A', 0};
-  CFieldStream stream(CFieldStream::kWrite, file);
-  ASSERT_TRUE(stream.TransferRaw(raw, 2));
-  // Integers XOR 0x93939393 little-endian; string bytes XOR 0x93; raw bytes as they are.
-  EXPECT_EQ(Bytes(), "\x92\x93\x93\x93\x6c\x6c\x6c\x6c\x91\x93\x93\x93\xd2\xd1\x93\x93\x93\x93" +
-                         std::string("A\0", 2));
+  ASSERT_TRUE(CFieldStream(CFieldStream::kWrite, file).TransferRaw(raw, 2));
+  const std::string bytes = Bytes();
+  EXPECT_EQ(bytes, std::string("\x92\x93\x93\x93\x6c\x6c\x6c\x6c\x91\x93\x93\x93\xd2\xd1\x93\x93"
+                               "\x93\x93\x97\x93\x93\x93\x00\xf2\x93\xf1"
+                               "A\0",
+                               28));
+  Open(bytes);
+  int32_t one = 0, minusOne = 0;
+  std::string ab, empty = "old", cut;
+  EXPECT_TRUE(ReadInt(file, one) && ReadInt(file, minusOne) && ReadString(file, ab) &&
+              ReadString(file, empty) && ReadString(file, cut));
+  EXPECT_EQ(std::tie(one, minusOne, ab, empty, cut),
+            std::make_tuple(1, -1, std::string("AB"), std::string(),
+                            std::string("\x93"
+                                        "a")));
+  EXPECT_EQ(Position(), 26);
+  EXPECT_TRUE(CFieldStream(CFieldStream::kRead, file).TransferRaw(raw, 2));
+  EXPECT_FALSE(ReadInt(file, one));
+  EXPECT_EQ(one, 0) << "a read that delivered nothing yields 0";
 }
 
-TEST_F(RecordsTest, AZeroByteCutsOnlyTheTextAndMaskedBytesAreNoZeros) {
-  Open("");
-  ASSERT_TRUE(WriteString(file, std::string("ab\0cd", 5)));
-  ASSERT_TRUE(WriteString(file, std::string(300, '\x93')));  // stored as zero bytes
-  ASSERT_TRUE(WriteInt(file, INT32_MIN));
-  ASSERT_EQ(Seek(0), 0);
-  std::string text;
-  EXPECT_TRUE(ReadString(file, text));
-  EXPECT_EQ(text, "ab");
-  EXPECT_EQ(Position(), 9) << "past all five bytes";
-  EXPECT_TRUE(ReadString(file, text));
-  EXPECT_EQ(text, std::string(300, '\x93'));
-  int32_t value = 7;
-  EXPECT_TRUE(ReadInt(file, value));
-  EXPECT_EQ(value, INT32_MIN);
-  EXPECT_FALSE(ReadInt(file, value));
-  EXPECT_EQ(value, 0) << "a read that delivered nothing yields 0";
-}
-
+// Short fields fail; lengths of 2 GiB or below zero read nothing past the
+// length.
 TEST_F(RecordsTest, ShortOrHostileFieldsFailWithoutReadingOn) {
-  int32_t value = 0;
-  std::string text = "old";
-  Open(std::string("\x90\x93", 2));
-  EXPECT_FALSE(ReadInt(file, value));
-  Open(std::string("\x96\x93\x93\x93\xd2\xd1", 6));  // length 5, two bytes follow
-  EXPECT_FALSE(ReadString(file, text));
-  char buffer[4];
-  Open("ab");
-  CFieldStream stream(CFieldStream::kRead, file);
-  EXPECT_FALSE(stream.TransferRaw(buffer, 4));
-
-  // Lengths of 2 GiB or below zero: nothing past the length is read.
-  Open(Scrambled(INT32_MAX) + "abc" + Scrambled(-5));
-  EXPECT_FALSE(ReadString(file, text));
-  EXPECT_TRUE(text.empty());
-  EXPECT_EQ(Position(), 4);
-  ASSERT_EQ(Seek(7), 7);
-  EXPECT_FALSE(ReadString(file, text));
-  EXPECT_EQ(Position(), 11);
+  const struct {
+    std::string bytes;
+    int kind;  // 0 int, 1 string, 2 four raw bytes
+    int32_t endsAt;
+  } cases[] = {
+      {std::string("\x90\x93", 2), 0, 2},
+      {std::string("\x96\x93\x93\x93\xd2\xd1", 6), 1, 4},  // length 5, two bytes follow
+      {"ab", 2, 2},
+      {Scrambled(INT32_MAX) + "abc", 1, 4},
+      {Scrambled(-5) + "abcdef", 1, 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    Open(c.bytes);
+    int32_t value;
+    std::string text = "old";
+    char buffer[4];
+    EXPECT_FALSE(c.kind == 0   ? ReadInt(file, value)
+                 : c.kind == 1 ? ReadString(file, text)
+                               : CFieldStream(CFieldStream::kRead, file).TransferRaw(buffer, 4));
+    EXPECT_EQ(text, c.kind == 1 ? "" : "old");
+    EXPECT_EQ(Position(), c.endsAt);
+  }
 }
 
 TEST_F(RecordsTest, TrailerRoundTripIsByteExactWithTheIdentityUnmasked) {
@@ -110,19 +115,15 @@ TEST_F(RecordsTest, TrailerRoundTripIsByteExactWithTheIdentityUnmasked) {
   const std::string bytes = Bytes();
   ASSERT_EQ(bytes.size(), 6u + CEBookTrailer::kSize);
   EXPECT_EQ(bytes.substr(6 + 36, 8), std::string("Book Id\0", 8));
-
   CEBookTrailer read;
   Open(bytes, 6);
   ASSERT_TRUE(Transfer(read, CFieldStream::kRead));
+  EXPECT_EQ(std::tie(read.m_nVersion, read.m_nTableOffset, read.m_nField3, read.m_nField8),
+            std::make_tuple(kVersion, 1234, -3, -8888));
   EXPECT_EQ(read.GetId(), "Book Id");
-  EXPECT_EQ(read.m_nVersion, kVersion);
-  EXPECT_EQ(read.m_nTableOffset, 1234);
-  EXPECT_EQ(read.m_nField3, -3);
-  EXPECT_EQ(read.m_nField8, -8888);
   ASSERT_EQ(Seek(6), 6);
   ASSERT_TRUE(Transfer(read, CFieldStream::kWrite));
   EXPECT_EQ(Bytes(), bytes);
-
   // An identity without a zero byte is all 64 bytes.
   written.SetId(std::string(70, 'x'));
   Open("");
@@ -132,28 +133,23 @@ TEST_F(RecordsTest, TrailerRoundTripIsByteExactWithTheIdentityUnmasked) {
   EXPECT_EQ(read.GetId(), std::string(64, 'x'));
 }
 
-TEST_F(RecordsTest, CountOfZeroOrLessIsAnEmptyTableAndAShortHeaderFails) {
+// A count of zero or less is an empty table that replaces what was there; a
+// bad record marker keeps the records before it and reads no further.
+TEST_F(RecordsTest, TableReadsItsHeaderAndRecordsUntilTheFirstFailure) {
   for (int32_t count : {0, -1, INT_MIN}) {
-    SCOPED_TRACE(count);
     Open(Scrambled(CVariableTable::kMarker) + Scrambled(1) + Scrambled(count));
     CVariableTable table = SampleTable();
     EXPECT_TRUE(table.Read(file));
-    EXPECT_EQ(table.GetSize(), 0) << "earlier contents are replaced";
-    EXPECT_EQ(table.m_bRebranded, 1);
+    EXPECT_EQ(std::make_tuple(table.GetSize(), table.m_bRebranded), std::make_tuple(0, 1)) << count;
   }
+  CVariableTable read;
   Open(EncodedTable(dir.File("table"), CVariableTable{}).substr(0, 10));
-  CVariableTable table;
-  EXPECT_FALSE(table.Read(file));
-}
-
-TEST_F(RecordsTest, BadRecordMarkerKeepsEarlierRecordsAndReadsNoFurther) {
+  EXPECT_FALSE(read.Read(file));
   std::string bytes = EncodedTable(dir.File("table"), SampleTable());
   CVariableTable one;
   one.Add(SampleTable()[0]);
-  const size_t second =
-      EncodedTable(dir.File("table"), one).size();  // where the second record starts
+  const size_t second = EncodedTable(dir.File("table"), one).size();
   bytes[second] ^= 0x01;
-  CVariableTable read;
   Open(bytes);
   EXPECT_FALSE(read.Read(file));
   ASSERT_EQ(read.GetSize(), 1);
