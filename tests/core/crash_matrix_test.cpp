@@ -2,26 +2,19 @@
 // change of a store, and of the recovery after it, on a simulated disk; and a
 // real process killed in the middle of a large store. Recovery must then give
 // back the E-Book as it was or as fully stored, and leave no journal.
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <functional>
 #include <random>
 
-#include "ebook/ebook_file.h"
 #include "ebook/store_recovery.h"
-#include "platform/durable_files.h"
 #include "tests/core/ebook_fixture.h"
-#include "tests/core/other_process.h"
 #include "tests/core/simulated_disk.h"
 
+namespace ebook_testing {
 namespace {
 
-using namespace ebook_testing;
-using namespace formats;
-using namespace platform;
-using ebook::CEBookFile;
-using testing_support::OtherProcess;
+using ebook::EBookUse;
+using ebook::RecoverStore;
+using ebook::RecoveryOutcome;
 
 class CrashTest : public EBookTest {
  protected:
@@ -32,7 +25,7 @@ class CrashTest : public EBookTest {
       if (state.count(path)) {
         WriteFileBytes(path, state.at(path));
       } else {
-        std::filesystem::remove(path);
+        fs::remove(path);
       }
     }
   }
@@ -190,8 +183,7 @@ TEST_F(CrashTest, KilledInTheMiddleOfALargeStoreRecovers) {
 
   // Killed while it waits, thousands of records into the E-Book's table.
   WriteFileBytes(EBookPath(), original);
-  OtherProcess child(
-      {testing_support::ChildProgramPath(), "store", dir.File("rebrander"), tableFile});
+  OtherProcess child({ChildProgramPath(), "store", dir.File("rebrander"), tableFile});
   ASSERT_TRUE(child.Ready());
   ASSERT_TRUE(child.Kill());
   const std::string left = ReadFileBytes(EBookPath());
@@ -206,3 +198,4 @@ TEST_F(CrashTest, KilledInTheMiddleOfALargeStoreRecovers) {
 }
 
 }  // namespace
+}  // namespace ebook_testing

@@ -3,32 +3,22 @@
 // use, and what the user is told.
 #include "ebook/store_journal.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <functional>
-
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
-#include "ebook/ebook_file.h"
-#include "ebook/store_recovery.h"
-#include "platform/durable_files.h"
-#include "tests/core/ebook_fixture.h"
-#include "tests/core/other_process.h"
+#include <functional>
 
+#include "ebook/store_recovery.h"
+#include "tests/core/ebook_fixture.h"
+
+namespace ebook_testing {
 namespace {
 
-using namespace ebook_testing;
-using namespace formats;
-using namespace platform;
-using ebook::CEBookFile;
 using ebook::EBookUse;
 using ebook::RecoverStore;
 using ebook::RecoveryOutcome;
-namespace fs = std::filesystem;
 
 class JournalTest : public EBookTest {
  protected:
@@ -135,7 +125,7 @@ TEST_F(JournalTest, JournalStaysForALaterClickWhileTheEBookIsInUseOrCannotBeWrit
   LeaveJournal();
   const std::string torn = TearEBook();
   {
-    testing_support::OtherProcess holder(testing_support::OpensPlainly(EBookPath()));
+    OtherProcess holder(OpensPlainly(EBookPath()));
     ASSERT_TRUE(holder.Ready());
     EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
     EXPECT_TRUE(ui.messages.empty());
@@ -214,7 +204,7 @@ TEST_F(JournalTest, NewerOrUntrustedJournalIsLeftWithTheEBookAndStopsOnlyCustomi
 TEST_F(JournalTest, StoreWhoseEveryChangeFailsInTurnLeavesTheEBookAsItWas) {
   CVariableTable shrunk = SampleTable();
   shrunk[1].m_strValue = "x";
-  const size_t handles = testing_support::OpenHandleCount();
+  const size_t handles = OpenHandleCount();
   for (const CVariableTable& table : {Edited(std::string(400, 'g')), shrunk}) {
     int last = 0;
     WriteFileBytes(EBookPath(), original);
@@ -237,7 +227,8 @@ TEST_F(JournalTest, StoreWhoseEveryChangeFailsInTurnLeavesTheEBookAsItWas) {
       if (n < last) ExpectOnlyMessage(kErrorWriting);
     }
   }
-  EXPECT_EQ(testing_support::OpenHandleCount(), handles);
+  EXPECT_EQ(OpenHandleCount(), handles);
 }
 
 }  // namespace
+}  // namespace ebook_testing

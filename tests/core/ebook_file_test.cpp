@@ -1,22 +1,103 @@
-// Loading the variable table and storing it back in place, and files with
+// The E-Book file: finding and checking it, probing that nobody else has it
+// open, loading its table and storing it back in place, and files with
 // hostile values that must give their message and never be written.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <climits>
-#include <filesystem>
 #include <fstream>
+#include <optional>
 
-#include "ebook/ebook_file.h"
+#include "platform/module_path.h"
+#include "platform/sleep.h"
 #include "tests/core/ebook_fixture.h"
-#include "tests/core/other_process.h"
 
+namespace ebook_testing {
 namespace {
 
-using namespace ebook_testing;
-using namespace formats;
-using ebook::CEBookFile;
-using testing_support::OtherProcess;
+// Identity before version, both exact; missing, or a folder under its name,
+// names the rebrander's folder.
+TEST_F(EBookTest, ValidatePassesTheRightEBookSilentlyAndGivesEachWrongOneItsMessage) {
+  SetReadOnly(EBookPath(), true);
+  EXPECT_EQ(CEBookFile().GetPath(), dir.Path() + kPathSeparator + "book.exe");
+  EXPECT_TRUE(CEBookFile().Validate()) << "even when read-only";
+  EXPECT_TRUE(ui.messages.empty());
+  std::string id;
+  int32_t version = 0;
+  ASSERT_TRUE(CEBookFile().ReadIdentity(id, version));
+  EXPECT_EQ(std::tie(id, version), std::make_tuple(kEBookId, kVersion));
+  SetReadOnly(EBookPath(), false);
+  const auto with = [&](const std::string& id, int32_t version) {
+    return WriteEBook(dir.File("scratch"), program, SampleTable(), SampleTrailer(id, version));
+  };
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string(50, 't'), kCorrupt},  // shorter than a trailer
+      {program, kCorrupt},
+      {original.substr(0, original.size() - 1) + char(original.back() ^ 1), kCorrupt},
+      {with("Another-Book", kVersion), kDifferentEBook},
+      {with("sample-book-2024", kVersion), kDifferentEBook},
+      {with("Sample-Book-2024 ", kVersion), kDifferentEBook},
+      {with("Other", kVersion + 1), kDifferentEBook},
+      {with(kEBookId, -kVersion), kDifferentVersion},
+      {"", NotFoundText(dir.Path() + kPathSeparator)},
+      {"folder", NotFoundText(dir.Path() + kPathSeparator)},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    const auto& [bytes, message] = cases[i];
+    fs::remove(EBookPath());
+    if (bytes == "folder") {
+      fs::create_directory(EBookPath());
+    } else if (!bytes.empty()) {
+      WriteFileBytes(EBookPath(), bytes);
+    }
+    EXPECT_FALSE(CEBookFile().Validate());
+    ExpectOnlyMessage(message);
+  }
+}
+
+// The real second processes hold the file or run it; the sleeper stands for
+// the clock and frees the file after the given number of sleeps.
+TEST_F(EBookTest, ProbeTriesFiveTimesASecondApartUnderTheWaitCursor) {
+  std::vector<uint32_t> sleeps;
+  bool cursorOnWhileSleeping = true;
+  std::optional<OtherProcess> holder;
+  size_t releaseAfter = 0;
+  SetSleeper([&](uint32_t ms) {
+    sleeps.push_back(ms);
+    cursorOnWhileSleeping = cursorOnWhileSleeping && ui.waitCursor == std::vector<bool>{true};
+    if (holder && sleeps.size() == releaseAfter) holder->Stop();
+  });
+  WriteRunnableEBook();
+  const struct {
+    const char* what;
+    std::optional<ChildCommand> holder;
+    size_t releaseAfter;  // sleeps; 0 for never
+    size_t sleeps;        // of 1000 ms; five means the probe failed
+  } cases[] = {
+      {"free", std::nullopt, 0, 0},
+      {"freed after two sleeps", OpensPlainly(EBookPath()), 2, 2},
+      {"freed only after the fifth sleep", OpensPlainly(EBookPath()), 5, 5},
+      {"held throughout", OpensPlainly(EBookPath()), 0, 5},
+      {"running", Runs(EBookPath()), 0, 5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    sleeps.clear();
+    ui.waitCursor.clear();
+    ASSERT_TRUE(!c.holder || holder.emplace(*c.holder).Ready());
+    EXPECT_TRUE(CEBookFile().Validate()) << "shared reading is not refused";
+    releaseAfter = c.releaseAfter;
+    EXPECT_EQ(CEBookFile().ProbeNotInUse(), c.sleeps < 5);
+    EXPECT_EQ(sleeps, std::vector<uint32_t>(c.sleeps, 1000));
+    if (c.sleeps == 5) ExpectOnlyMessage(kAlreadyRunning);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(cursorOnWhileSleeping);
+    EXPECT_EQ(ui.waitCursor, (std::vector<bool>{true, false}));
+    holder.reset();
+  }
+  SetReadOnly(EBookPath(), true);
+  EXPECT_FALSE(CEBookFile().ProbeNotInUse()) << "read-only";
+  ExpectOnlyMessage(kAlreadyRunning);
+}
 
 class TableIoTest : public EBookTest {
  protected:
@@ -44,7 +125,7 @@ class TableIoTest : public EBookTest {
     ExpectRefused(store);
     EXPECT_TRUE(ReadFileBytes(EBookPath()) == bytes);
   }
-  int64_t Length() const { return std::filesystem::file_size(EBookPath()); }
+  int64_t Length() const { return fs::file_size(EBookPath()); }
   // Makes the E-Book sparse and `length` long, ending in `tail`.
   void WriteLarge(int64_t length, const std::string& tail) {
     std::fstream file(EBookPath(), std::ios::in | std::ios::out | std::ios::binary);
@@ -83,7 +164,7 @@ TEST_F(TableIoTest, StoreWritesTheTableInPlaceWithTheTrailerLastAndUnchanged) {
 
 TEST_F(TableIoTest, EBookInUseIsNeitherLoadedNorWritten) {
   {
-    OtherProcess holder(testing_support::OpensPlainly(EBookPath()));
+    OtherProcess holder(OpensPlainly(EBookPath()));
     ASSERT_TRUE(holder.Ready());
     CVariableTable table;
     EXPECT_FALSE(CEBookFile().LoadTable(table));
@@ -91,7 +172,7 @@ TEST_F(TableIoTest, EBookInUseIsNeitherLoadedNorWritten) {
   }
   WriteRunnableEBook();
   const std::string running = ReadFileBytes(EBookPath());
-  OtherProcess program(testing_support::Runs(EBookPath()));
+  OtherProcess program(Runs(EBookPath()));
   ASSERT_TRUE(program.Ready());
   EXPECT_FALSE(CEBookFile().StoreTable(SampleTable()));
   ExpectOnlyMessage(kCantOpenForWriting);
@@ -174,3 +255,4 @@ TEST_F(TableIoTest, StoreThatWouldEndPastTheLastPositionIsUndone) {
 }
 
 }  // namespace
+}  // namespace ebook_testing
