@@ -132,7 +132,7 @@ TEST_F(FormatsTest, ShortOrHostileFieldsFailWithoutReadingOn) {
 TEST_F(FormatsTest, TrailerRoundTripIsByteExact) {
   CEBookTrailer written = SampleTrailer("Book Id"), read;
   written.m_nTableOffset = 1234;
-  const std::string bytes = EncodedTrailer(path, written);
+  const std::string bytes = EncodedTrailer(dir.File("scratch"), written);
   ASSERT_EQ(bytes.size(), size_t{CEBookTrailer::kSize});
   EXPECT_EQ(bytes.substr(36, 8), std::string("Book Id\0", 8));
   Open(bytes);
@@ -140,9 +140,9 @@ TEST_F(FormatsTest, TrailerRoundTripIsByteExact) {
   EXPECT_EQ(std::tie(read.m_nVersion, read.m_nTableOffset, read.m_nField3, read.m_nField8),
             std::make_tuple(kVersion, 1234, -3, -8888));
   EXPECT_EQ(read.GetId(), "Book Id");
-  EXPECT_EQ(EncodedTrailer(path, read), bytes);
+  EXPECT_EQ(EncodedTrailer(dir.File("scratch"), read), bytes);
   written.SetId(std::string(70, 'x'));
-  Open(EncodedTrailer(path, written));
+  Open(EncodedTrailer(dir.File("scratch"), written));
   ASSERT_TRUE(Transfer(read, CFieldStream::kRead));
   EXPECT_EQ(read.GetId(), std::string(64, 'x'));
 }

@@ -15,10 +15,16 @@ using ChildCommand = std::vector<std::string>;
 std::string ChildProgramPath();
 // The child holds the file open plainly, as a program that knows nothing of
 // our open modes would; or in one of the two modes of platform::_lopen.
-ChildCommand OpensPlainly(const std::string& path);
-ChildCommand LOpens(const std::string& path, int mode);
+inline ChildCommand OpensPlainly(const std::string& path) {
+  return {ChildProgramPath(), "plain", path};
+}
+inline ChildCommand LOpens(const std::string& path, int mode) {
+  return {ChildProgramPath(), "lopen", std::to_string(mode), path};
+}
 // Runs the program at `path`, which must be a copy of the test child.
-ChildCommand Runs(const std::string& path);
+inline ChildCommand Runs(const std::string& path) {
+  return {path, "run"};
+}
 
 // How many descriptors (handles on Windows) this process has open.
 size_t OpenHandleCount();

@@ -5,6 +5,8 @@
 // the E-Book: the program itself, its path as one argument whatever it
 // holds, detached and inheriting nothing; each failed start names the path as
 // given and says why, in one message.
+#include <fcntl.h>
+
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -14,12 +16,9 @@
 #include "platform/module_path.h"
 #include "platform/program_start.h"
 #include "tests/core/ebook_fixture.h"
-
-// After the platform headers: it defines macros with their names.
 #ifdef _WIN32
-#include <windows.h>
+#include <io.h>
 #else
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -156,29 +155,14 @@ TEST_F(FileServicesTest, EveryChangeAsksTheHookAndFailsCleanly) {
 
 // Makes `path` a program that cannot be started until the result goes.
 std::shared_ptr<void> RefuseToStart(const std::string& path) {
-#ifdef _WIN32
-  fs::copy_file(ChildProgramPath(), path);
+  if (!kWindows) {
+    WriteFileBytes(path, "#!/bin/sh\n");  // not executable
+    return nullptr;
+  }
   // Held without sharing: the system cannot even read it to start it.
-  const HANDLE held =
-      CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  return std::shared_ptr<void>(held, CloseHandle);
-#else
-  WriteFileBytes(path, "#!/bin/sh\n");  // not executable
-  return nullptr;
-#endif
-}
-
-// Opens `path` so that a started program could inherit it; the result closes it.
-std::shared_ptr<void> OpenInheritably(const std::string& path) {
-#ifdef _WIN32
-  SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-  return std::shared_ptr<void>(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                           &inheritable, OPEN_EXISTING, 0, nullptr),
-                               CloseHandle);
-#else
-  const int fd = open(path.c_str(), O_RDONLY);  // not close-on-exec
-  return std::shared_ptr<void>(nullptr, [fd](void*) { close(fd); });
-#endif
+  fs::copy_file(ChildProgramPath(), path);
+  const HFILE held = _lopen(path, OF_EXCLUSIVE_READWRITE);
+  return std::shared_ptr<void>(nullptr, [held](void*) { _lclose(held); });
 }
 
 TEST(ProgramStartTest, FailedStartsSayWhy) {
@@ -217,10 +201,10 @@ TEST(ProgramStartTest, StartsTheProgramItselfAsOneArgumentInheritingNothing) {
   // closed it.
   const std::string probe = dir.File("probe");
   WriteFileBytes(probe, "p");
-  auto inheritable = OpenInheritably(probe);
+  const int inheritable = open(probe.c_str(), O_RDONLY);  // neither close-on-exec nor private
   RecordingUserInterface recorder;
   EXPECT_TRUE(ebook::LaunchEBook(program, ebook::SW_SHOWNORMAL));
-  inheritable.reset();
+  close(inheritable);
   EXPECT_TRUE(recorder.messages.empty());
   const std::string report = program + ".report";
   for (int i = 0; i < 1000 && !fs::exists(report); ++i) {
