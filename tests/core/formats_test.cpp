@@ -128,23 +128,56 @@ TEST_F(FormatsTest, ShortOrHostileFieldsFailWithoutReadingOn) {
   }
 }
 
-// The identity is stored unmasked; one without a zero byte is all 64 bytes.
-TEST_F(FormatsTest, TrailerRoundTripIsByteExact) {
-  CEBookTrailer written = SampleTrailer("Book Id"), read;
-  written.m_nTableOffset = 1234;
-  const std::string bytes = EncodedTrailer(dir.File("scratch"), written);
-  ASSERT_EQ(bytes.size(), size_t{CEBookTrailer::kSize});
-  EXPECT_EQ(bytes.substr(36, 8), std::string("Book Id\0", 8));
-  Open(bytes);
+// Integers, then a text, as the field stream stores them.
+std::string Ints(std::initializer_list<int32_t> values) {
+  std::string bytes;
+  for (int32_t value : values) bytes += Scrambled(value);
+  return bytes;
+}
+std::string Text(const std::string& text) {
+  std::string bytes = Scrambled(static_cast<int32_t>(text.size()));
+  for (char c : text) bytes += static_cast<char>(c ^ 0x93);
+  return bytes;
+}
+
+// Each record's fields in their order, and read back; the trailer's identity
+// as it is, all 64 bytes when it has no zero byte.
+TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndReadBack) {
+  CEBookTrailer trailer = SampleTrailer("Book Id"), read;
+  trailer.m_nTableOffset = 1234;
+  const std::string trailerBytes =
+      Ints({CEBookTrailer::kStartMarker, kVersion, 2, -3, 0x4444, 5, 1234, 77, -8888}) + "Book Id" +
+      std::string(57, '\0') + Ints({CEBookTrailer::kEndMarker});
+  EXPECT_EQ(EncodedTrailer(dir.File("scratch"), trailer), trailerBytes);
+  Open(trailerBytes);
   ASSERT_TRUE(Transfer(read, CFieldStream::kRead));
-  EXPECT_EQ(std::tie(read.m_nVersion, read.m_nTableOffset, read.m_nField3, read.m_nField8),
-            std::make_tuple(kVersion, 1234, -3, -8888));
   EXPECT_EQ(read.GetId(), "Book Id");
-  EXPECT_EQ(EncodedTrailer(dir.File("scratch"), read), bytes);
-  written.SetId(std::string(70, 'x'));
-  Open(EncodedTrailer(dir.File("scratch"), written));
+  EXPECT_EQ(EncodedTrailer(dir.File("scratch"), read), trailerBytes);
+  trailer.SetId(std::string(70, 'x'));
+  Open(EncodedTrailer(dir.File("scratch"), trailer));
   ASSERT_TRUE(Transfer(read, CFieldStream::kRead));
   EXPECT_EQ(read.GetId(), std::string(64, 'x'));
+
+  CVariableTable table, readTable;
+  table.Add(Variable("ID", "Prompt", "Value", 1, 3));
+  table.m_bRebranded = 1;
+  const std::string tableBytes = Ints({CVariableTable::kMarker, 1, 1, CVariable::kMarker}) +
+                                 Text("ID") + Text("Prompt") + Text("Value") + Ints({1, 3});
+  EXPECT_EQ(EncodedTable(dir.File("scratch"), table), tableBytes);
+  Open(tableBytes);
+  EXPECT_TRUE(readTable.Read(file));
+  EXPECT_EQ(EncodedTable(dir.File("scratch"), readTable), tableBytes);
+
+  CInfoBlock block = SampleBlock();
+  CInfoTrailer infoTrailer;
+  infoTrailer.m_nVersion = -7;
+  infoTrailer.m_nInfoOffset = 6;
+  Open("");
+  EXPECT_TRUE(Transfer(block, CFieldStream::kWrite) && Transfer(infoTrailer, CFieldStream::kWrite));
+  EXPECT_EQ(Bytes(), Ints({CInfoBlock::kStartMarker}) + Text("book") + Text("Book-ID") +
+                         Text("third") + Text("My <b>Book</b>") + Text("Before\n\nline two") +
+                         Text("After") + Ints({1, CInfoBlock::kEndMarker}) +
+                         Ints({CInfoTrailer::kStartMarker, -7, 6, CInfoTrailer::kEndMarker}));
 }
 
 // A count of zero or less is an empty table that replaces what was there; a
