@@ -221,6 +221,9 @@ TEST_F(TableIoTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
   }
   EXPECT_TRUE(CEBookFile().Validate());
   EXPECT_TRUE(ui.messages.empty());
+  // Exactly a table's header before the trailer: an empty table.
+  WriteEBook(EBookPath(), program, CVariableTable{}, SampleTrailer());
+  EXPECT_EQ(Load().GetSize(), 0);
 }
 
 // Files too long for 32-bit positions, made sparse so they cost no disk.

@@ -96,6 +96,10 @@ TEST_F(FormatsTest, FieldsHaveTheirHandComputedBytesAndReadBack) {
                             std::string("\x93"
                                         "a")));
   EXPECT_EQ(Position(), 26);
+  // What was read ahead goes with a write over it.
+  EXPECT_TRUE(Seek(0) == 0 && WriteInt(file, 5) && Seek(0) == 0 && ReadInt(file, one));
+  EXPECT_EQ(one, 5);
+  ASSERT_EQ(Seek(26), 26);
   EXPECT_TRUE(CFieldStream(CFieldStream::kRead, file).TransferRaw(raw, 2));
   EXPECT_FALSE(ReadInt(file, one));
   EXPECT_EQ(one, 0) << "a read that delivered nothing yields 0";
