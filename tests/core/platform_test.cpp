@@ -16,6 +16,7 @@
 #include "platform/module_path.h"
 #include "platform/program_start.h"
 #include "tests/core/ebook_fixture.h"
+
 #ifdef _WIN32
 #include <io.h>
 #else
