@@ -2,26 +2,19 @@
 // change of a store, and of the recovery after it, on a simulated disk; and a
 // real process killed in the middle of a large store. Recovery must then give
 // back the E-Book as it was or as fully stored, and leave no journal.
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <functional>
 #include <random>
 
-#include "ebook/ebook_file.h"
 #include "ebook/store_recovery.h"
-#include "platform/durable_files.h"
 #include "tests/core/ebook_fixture.h"
-#include "tests/core/other_process.h"
 #include "tests/core/simulated_disk.h"
 
+namespace ebook_testing {
 namespace {
 
-using namespace ebook_testing;
-using namespace formats;
-using namespace platform;
-using ebook::CEBookFile;
-using testing_support::OtherProcess;
+using ebook::EBookUse;
+using ebook::RecoverStore;
+using ebook::RecoveryOutcome;
 
 class CrashTest : public EBookTest {
  protected:
@@ -29,18 +22,12 @@ class CrashTest : public EBookTest {
 
   void Lay(const DiskState& state) {
     for (const std::string& path : {EBookPath(), JournalPath()}) {
-      const auto file = state.find(path);
-      if (file != state.end()) {
-        WriteFileBytes(path, file->second);
+      if (state.count(path)) {
+        WriteFileBytes(path, state.at(path));
       } else {
-        std::filesystem::remove(path);
+        fs::remove(path);
       }
     }
-  }
-  DiskState Read() const {
-    DiskState state = {{EBookPath(), ReadFileBytes(EBookPath())}};
-    if (JournalExists()) state[JournalPath()] = ReadFileBytes(JournalPath());
-    return state;
   }
 
   // Runs the operation on `start` with every change from the `cutAt`-th on
@@ -72,7 +59,9 @@ class CrashTest : public EBookTest {
     operation();
     SetIoFaultHook({});
     ui.messages.clear();
-    return Read();
+    DiskState state = {{EBookPath(), ReadFileBytes(EBookPath())}};
+    if (JournalExists()) state[JournalPath()] = ReadFileBytes(JournalPath());
+    return state;
   }
 
   // Every change of the operation from `start`, each with the files it left.
@@ -170,11 +159,6 @@ TEST_F(CrashTest, PowerCutAnywhereInAStoreOrItsRecoveryLeavesTheOriginalOrTheSto
     });
     ASSERT_EQ(failures, 0);
   }
-  RecordProperty("store_cuts", store.cuts);
-  RecordProperty("store_states", store.states);
-  RecordProperty("recovery_cuts", recovery.cuts);
-  RecordProperty("recovery_states", recovery.states);
-  RecordProperty("states_recovered", store.checked + recovery.checked);
   std::printf("power cuts: store %d cuts, %d states; recovery %d cuts, %d states; %d distinct\n",
               store.cuts, store.states, recovery.cuts, recovery.states,
               store.checked + recovery.checked);
@@ -189,8 +173,7 @@ TEST_F(CrashTest, KilledInTheMiddleOfALargeStoreRecovers) {
   for (int i = 0; i < 20000; ++i) {
     large.Add(Variable(numbered("V", i), numbered("Prompt ", i), numbered("value ", i), 1, i % 4));
   }
-  WriteEBook(EBookPath(), program, large, SampleTrailer());
-  original = ReadFileBytes(EBookPath());
+  original = WriteEBook(EBookPath(), program, large, SampleTrailer());
   CVariableTable edited = large;
   for (int i = 0; i < edited.GetSize(); ++i) edited[i].m_strValue += " and more";
   edited.m_bRebranded = 1;
@@ -200,8 +183,7 @@ TEST_F(CrashTest, KilledInTheMiddleOfALargeStoreRecovers) {
 
   // Killed while it waits, thousands of records into the E-Book's table.
   WriteFileBytes(EBookPath(), original);
-  OtherProcess child(
-      {testing_support::ChildProgramPath(), {"store", dir.File("rebrander"), tableFile}});
+  OtherProcess child({ChildProgramPath(), "store", dir.File("rebrander"), tableFile});
   ASSERT_TRUE(child.Ready());
   ASSERT_TRUE(child.Kill());
   const std::string left = ReadFileBytes(EBookPath());
@@ -216,3 +198,4 @@ TEST_F(CrashTest, KilledInTheMiddleOfALargeStoreRecovers) {
 }
 
 }  // namespace
+}  // namespace ebook_testing

@@ -4,7 +4,6 @@
 
 #include "ebook/ebook_file.h"
 #include "ebook/store_journal.h"
-#include "ebook/trailer_access.h"
 #include "formats/rebrand_info.h"
 #include "platform/module_path.h"
 #include "platform/sleep.h"
@@ -62,41 +61,41 @@ std::string Scrambled(int32_t value) {
   return bytes;
 }
 
-int32_t WriteEBook(const std::string& path, const std::string& program, const CVariableTable& table,
-                   CEBookTrailer trailer, int32_t gap) {
+std::string WriteEBook(const std::string& path, const std::string& program,
+                       const CVariableTable& table, CEBookTrailer trailer, int32_t gap) {
   trailer.m_nTableOffset = static_cast<int32_t>(program.size());
-  const std::string tableBytes = EncodedTable(path, table);
-  WriteFileBytes(path,
-                 program + tableBytes + std::string(gap, 'g') + EncodedTrailer(path, trailer));
-  return trailer.m_nTableOffset;
+  const std::string bytes =
+      program + EncodedTable(path, table) + std::string(gap, 'g') + EncodedTrailer(path, trailer);
+  WriteFileBytes(path, bytes);
+  return bytes;
+}
+
+// Writes the record with `write` to `scratch`; its bytes.
+template <class Write>
+std::string Encoded(const std::string& scratch, const Write& write) {
+  const HFILE file = _lcreat(scratch);
+  EXPECT_NE(file, HFILE_ERROR) << scratch;
+  EXPECT_TRUE(write(file));
+  _lclose(file);
+  return ReadFileBytes(scratch);
 }
 
 std::string EncodedTable(const std::string& scratch, const CVariableTable& table) {
-  const HFILE file = _lcreat(scratch);
-  EXPECT_NE(file, HFILE_ERROR) << scratch;
-  EXPECT_TRUE(table.Write(file));
-  _lclose(file);
-  return ReadFileBytes(scratch);
+  return Encoded(scratch, [&](HFILE file) { return table.Write(file); });
 }
 
 std::string EncodedTrailer(const std::string& scratch, CEBookTrailer trailer) {
-  const HFILE file = _lcreat(scratch);
-  EXPECT_NE(file, HFILE_ERROR) << scratch;
-  CFieldStream stream(CFieldStream::kWrite, file);
-  EXPECT_TRUE(trailer.Transfer(stream));
-  _lclose(file);
-  return ReadFileBytes(scratch);
-}
-
-IoRecorder::IoRecorder(int failAt) {
-  SetIoFaultHook([this, failAt](IoOperation operation) {
-    operations.push_back(operation);
-    return static_cast<int>(operations.size()) != failAt;
+  return Encoded(scratch, [&](HFILE file) {
+    CFieldStream stream(CFieldStream::kWrite, file);
+    return trailer.Transfer(stream);
   });
 }
 
-IoRecorder::~IoRecorder() {
-  SetIoFaultHook({});
+IoRecorder::IoRecorder(int failAt) {
+  SetIoFaultHook([=, this](IoOperation operation) {
+    operations.push_back(operation);
+    return static_cast<int>(operations.size()) != failAt;
+  });
 }
 
 std::string IoRecorder::Pattern() const {
@@ -106,11 +105,6 @@ std::string IoRecorder::Pattern() const {
     if (letter != 'W' || pattern.empty() || pattern.back() != 'W') pattern += letter;
   }
   return pattern;
-}
-
-void EBookUi::ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon) {
-  cursorOnAtMessage.push_back(!waitCursor.empty() && waitCursor.back());
-  RecordingUserInterface::ShowMessage(caption, text, icon);
 }
 
 void EBookTest::SetUp() {
@@ -144,11 +138,6 @@ bool EBookTest::JournalExists() const {
   return std::filesystem::exists(std::filesystem::symlink_status(JournalPath()));
 }
 
-void EBookTest::WriteSampleEBook(int32_t gap) {
-  WriteEBook(EBookPath(), program, SampleTable(), SampleTrailer(), gap);
-  original = ReadFileBytes(EBookPath());
-}
-
 void EBookTest::WriteRunnableEBook() {
   WriteEBook(EBookPath(), ReadFileBytes(testing_support::ChildProgramPath()), SampleTable(),
              SampleTrailer());
@@ -171,18 +160,18 @@ void EBookTest::ExpectOnlyMessage(const std::string& text) {
   ui.messages.clear();
 }
 
-void EBookTest::WriteJournalForEBook() {
-  const HFILE file = _lopen(EBookPath(), OF_EXCLUSIVE_READWRITE);
-  ASSERT_NE(file, HFILE_ERROR);
-  CEBookTrailer trailer;
-  int32_t length = 0;
-  ebook::CStoreJournal journal;
-  const bool read = ebook::ReadEBookTrailer(file, trailer, length) &&
-                    ebook::IdentifyEBook(file, trailer.m_nTableOffset, journal.m_identity) &&
-                    journal.m_backup.Save(file, trailer.m_nTableOffset, length);
-  _lclose(file);
-  ASSERT_TRUE(read);
-  ASSERT_TRUE(ebook::WriteJournal(JournalPath(), journal));
+void EBookTest::LeaveJournal() {
+  int flushes = 0;  // the journal's and its folder's
+  SetIoFaultHook([&flushes](IoOperation operation) {
+    if (flushes == 2) return false;
+    flushes += operation == IoOperation::Flush;
+    return true;
+  });
+  EXPECT_FALSE(ebook::CEBookFile().StoreTable(Edited("Never stored")));
+  SetIoFaultHook({});
+  ui.messages.clear();
+  ASSERT_TRUE(JournalExists());
+  ASSERT_EQ(ReadFileBytes(EBookPath()), original);
 }
 
 }  // namespace ebook_testing

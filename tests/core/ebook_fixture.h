@@ -1,28 +1,38 @@
 // E-Book files built with the record classes, a rebrander stamped for them
-// that the process takes for itself, and a record of every change of a file.
+// that the process takes for itself, and a record of every change of a file:
+// what the core tests share.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "ebook/ebook_file.h"
 #include "formats/ebook_trailer.h"
+#include "formats/field_stream.h"
 #include "formats/variable_table.h"
+#include "platform/durable_files.h"
 #include "platform/io_faults.h"
+#include "tests/core/other_process.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
 
 namespace ebook_testing {
 
-using testing_support::ReadFileBytes;
-using testing_support::WriteFileBytes;
+using namespace formats;
+using namespace platform;
+using namespace testing_support;
+using ebook::CEBookFile;
+namespace fs = std::filesystem;
 
 inline constexpr char kEBookName[] = "book.exe";
 inline constexpr char kEBookId[] = "Sample-Book-2024";
 inline constexpr int32_t kVersion = 7;
-inline constexpr int32_t kTrailerSize = formats::CEBookTrailer::kSize;
+inline constexpr int32_t kTrailerSize = CEBookTrailer::kSize;
 
 // The texts the user must see, written out independently of the code that
 // shows them.
@@ -74,41 +84,42 @@ inline const std::string kUntrustedJournalText =
     "is not a plain file that only you or the E-Book's owner could have written. It was left as "
     "it is.\n\nThe E-Book can still be viewed, but not customized while that journal is there.";
 
-formats::CVariable Variable(const std::string& ident, const std::string& prompt,
-                            const std::string& value, int32_t editable = 1, int32_t type = 0);
-formats::CVariableTable SampleTable();
+CVariable Variable(const std::string& ident, const std::string& prompt, const std::string& value,
+                   int32_t editable = 1, int32_t type = 0);
+CVariableTable SampleTable();
 // The sample table, rebranded, with the first value replaced.
-formats::CVariableTable Edited(const std::string& firstValue);
+CVariableTable Edited(const std::string& firstValue);
 // Distinct opaque fields, so that a field moved or lost shows.
-formats::CEBookTrailer SampleTrailer(const std::string& id = kEBookId, int32_t version = kVersion);
+CEBookTrailer SampleTrailer(const std::string& id = kEBookId, int32_t version = kVersion);
 // An integer as the field stream stores it.
 std::string Scrambled(int32_t value);
 
 // Writes `program`, the table, `gap` filler bytes and the trailer, pointed at
-// the table. Returns the table offset.
-int32_t WriteEBook(const std::string& path, const std::string& program,
-                   const formats::CVariableTable& table, formats::CEBookTrailer trailer,
-                   int32_t gap = 0);
+// the table. Returns the file's bytes.
+std::string WriteEBook(const std::string& path, const std::string& program,
+                       const CVariableTable& table, CEBookTrailer trailer, int32_t gap = 0);
 // The bytes a table or trailer is stored as; `scratch` is a file to use.
-std::string EncodedTable(const std::string& scratch, const formats::CVariableTable& table);
-std::string EncodedTrailer(const std::string& scratch, formats::CEBookTrailer trailer);
+std::string EncodedTable(const std::string& scratch, const CVariableTable& table);
+std::string EncodedTrailer(const std::string& scratch, CEBookTrailer trailer);
 
 // Every change the file services are asked for, in order; the `failAt`-th
 // (from 1) is refused.
 class IoRecorder {
  public:
   explicit IoRecorder(int failAt = 0);
-  ~IoRecorder();
+  ~IoRecorder() { SetIoFaultHook({}); }
   // One letter a change, a run of writes as one: "WFFWFRF".
   std::string Pattern() const;
-  std::vector<platform::IoOperation> operations;
+  std::vector<IoOperation> operations;
 };
 
 // Also notes whether the wait cursor was showing when each message came.
-class EBookUi : public testing_support::RecordingUserInterface {
+class EBookUi : public RecordingUserInterface {
  public:
-  void ShowMessage(const std::string& caption, const std::string& text,
-                   platform::MessageIcon icon) override;
+  void ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon) override {
+    cursorOnAtMessage.push_back(!waitCursor.empty() && waitCursor.back());
+    RecordingUserInterface::ShowMessage(caption, text, icon);
+  }
   std::vector<bool> cursorOnAtMessage;
 };
 
@@ -121,17 +132,20 @@ class EBookTest : public ::testing::Test {
   std::string EBookPath() const { return dir.File(kEBookName); }
   std::string JournalPath() const;
   bool JournalExists() const;
-  void WriteSampleEBook(int32_t gap = 0);
+  void WriteSampleEBook(int32_t gap = 0) {
+    original = WriteEBook(EBookPath(), program, SampleTable(), SampleTrailer(), gap);
+  }
   // The sample table behind a copy of the test child program, ready to run.
   void WriteRunnableEBook();
-  formats::CVariableTable Load();
+  CVariableTable Load();
   // Exactly one message was shown, with this text and the exclamation icon,
   // not under the wait cursor; forgets it.
   void ExpectOnlyMessage(const std::string& text);
-  // Writes the journal a store writes before it touches the E-Book.
-  void WriteJournalForEBook();
+  // Leaves the journal of a store that stopped dead once it was on the disk,
+  // before the E-Book changed.
+  void LeaveJournal();
 
-  testing_support::TempDir dir;
+  TempDir dir;
   EBookUi ui;
   std::string program = "\177ELF" + std::string(3000, 'p');
   int32_t tableOffset = static_cast<int32_t>(program.size());

@@ -13,21 +13,4 @@ std::string ChildProgramPath() {
          TEST_CHILD_NAME;
 }
 
-ChildCommand OpensPlainly(const std::string& path) {
-  return {ChildProgramPath(), {"plain", path}};
-}
-
-ChildCommand LOpens(const std::string& path, int mode) {
-  return {ChildProgramPath(), {"lopen", std::to_string(mode), path}};
-}
-
-ChildCommand Runs(const std::string& path) {
-  return {path, {"run"}};
-}
-
-OtherProcess::OtherProcess(const ChildCommand& command, bool waitUntilReady) {
-  Start(command);
-  if (waitUntilReady) m_bReady = ReadReady();
-}
-
 }  // namespace testing_support

@@ -4,21 +4,21 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace fuzzing {
 
-// The E-Book beside the rebrander the process takes for itself, and other
-// files in the scratch folder (under $TMPDIR, removed at exit).
-std::string EBookPath();
+// A file in the scratch folder (under $TMPDIR, removed at exit). The E-Book
+// there is beside the rebrander the process takes for itself.
 std::string ScratchFile(const std::string& name);
+inline std::string EBookPath() {
+  return ScratchFile("book");
+}
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
-
-// A small sound E-Book for that rebrander.
-std::string SampleEBook();
 
 // Ends the run as a crash, so that libFuzzer keeps the input.
 [[noreturn]] void Fail(const char* what);

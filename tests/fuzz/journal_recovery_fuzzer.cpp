@@ -24,11 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const uint8_t mode = *data++ % 3;
   --size;
-  static const std::string ebookBytes = fuzzing::SampleEBook();
+  static const std::string ebookBytes = fuzzing::ReadFile(SAMPLE_EBOOK);
   const std::string ebookPath = fuzzing::EBookPath();
   const std::string journalPath = ebook::JournalPathFor(ebookPath);
   fuzzing::WriteFile(ebookPath, ebookBytes);
-
   std::string journal(reinterpret_cast<const char*>(data), size);
   if (mode != 0) {
     const int32_t offset = TakeInt(data, size);
@@ -44,7 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     journal = ebook::EncodeJournal(made);
   }
   fuzzing::WriteFile(journalPath, journal);
-
   RecoveryOutcome outcome;
   {
     fuzzing::AllocationGuard guard(journal.size() + ebookBytes.size());
@@ -53,26 +51,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string after = fuzzing::ReadFile(ebookPath);
   ebook::CStoreJournal decoded;
   const ebook::JournalRead read = ebook::DecodeJournal(journal, decoded);
-  if (outcome == RecoveryOutcome::kNewerJournal) {
-    if (read != ebook::JournalRead::kNewer) fuzzing::Fail("a journal taken for a newer one");
-    if (!fuzzing::FileExists(journalPath) || after != ebookBytes) {
-      fuzzing::Fail("a newer journal or its E-Book was touched");
-    }
-    return 0;
+  const ebook::CStoreBackup& saved = decoded.m_backup;
+  const bool journalLeft = fuzzing::FileExists(journalPath);
+  switch (outcome) {
+    case RecoveryOutcome::kNewerJournal:
+      if (read != ebook::JournalRead::kNewer) fuzzing::Fail("a journal taken for a newer one");
+      if (!journalLeft || after != ebookBytes) fuzzing::Fail("a newer journal or its E-Book moved");
+      return 0;
+    case RecoveryOutcome::kRolledBack:
+      if (read != ebook::JournalRead::kWhole) fuzzing::Fail("rolled back from a bad journal");
+      if (after != ebookBytes.substr(0, saved.Offset()) + saved.Bytes() ||
+          after.size() != static_cast<size_t>(saved.Length())) {
+        fuzzing::Fail("the roll-back did not restore what the journal saved");
+      }
+      break;
+    case RecoveryOutcome::kDiscarded:
+    case RecoveryOutcome::kStale:
+      if (after != ebookBytes) fuzzing::Fail("a journal that was not used changed the E-Book");
+      break;
+    default:
+      fuzzing::Fail("a sound E-Book on a sound disk was not recovered");
   }
-  if (fuzzing::FileExists(journalPath)) fuzzing::Fail("the journal was left behind");
-  if (outcome == RecoveryOutcome::kRolledBack) {
-    if (read != ebook::JournalRead::kWhole) fuzzing::Fail("rolled back from a bad journal");
-    const ebook::CStoreBackup& saved = decoded.m_backup;
-    if (after.size() != static_cast<size_t>(saved.Length()) ||
-        after.compare(0, saved.Offset(), ebookBytes, 0, saved.Offset()) != 0 ||
-        after.compare(saved.Offset(), std::string::npos, saved.Bytes()) != 0) {
-      fuzzing::Fail("the roll-back did not restore what the journal saved");
-    }
-  } else if (outcome == RecoveryOutcome::kDiscarded || outcome == RecoveryOutcome::kStale) {
-    if (after != ebookBytes) fuzzing::Fail("a journal that was not used changed the E-Book");
-  } else {
-    fuzzing::Fail("a sound E-Book on a sound disk was not recovered");
-  }
+  if (journalLeft) fuzzing::Fail("the journal was left behind");
   return 0;
 }

@@ -1,8 +1,20 @@
 // The rebranding information loader on a rebrander made of the input. It must
 // never crash, and whatever it loads must stamp and load back the same.
+#include <tuple>
+
 #include "formats/rebrand_info.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tools/mkrebrander/stamp.h"
+
+namespace {
+
+auto Fields(const formats::CRebrandInfo& info) {
+  const formats::CInfoBlock& b = info.Info();
+  return std::tie(b.m_strEBookFile, b.m_strEBookId, b.m_strText3, b.m_strTitle, b.m_strStatusBefore,
+                  b.m_strStatusAfter, b.m_bAllowRepeat, info.Trailer().m_nVersion);
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = fuzzing::ScratchFile("input-rebrander");
@@ -16,13 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::Fail("loaded information cannot be stamped again");
   }
   const formats::CRebrandInfo again(restamped);
-  const formats::CInfoBlock& x = info.Info();
-  const formats::CInfoBlock& y = again.Info();
-  if (again.HasError() || x.m_strEBookFile != y.m_strEBookFile ||
-      x.m_strEBookId != y.m_strEBookId || x.m_strText3 != y.m_strText3 ||
-      x.m_strTitle != y.m_strTitle || x.m_strStatusBefore != y.m_strStatusBefore ||
-      x.m_strStatusAfter != y.m_strStatusAfter || x.m_bAllowRepeat != y.m_bAllowRepeat ||
-      info.Trailer().m_nVersion != again.Trailer().m_nVersion) {
+  if (again.HasError() || Fields(info) != Fields(again)) {
     fuzzing::Fail("stamped information loads back differently");
   }
   return 0;

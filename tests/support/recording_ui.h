@@ -17,12 +17,14 @@ struct ShownMessage {
 
 class RecordingUserInterface : public platform::IUserInterface {
  public:
-  RecordingUserInterface();
-  ~RecordingUserInterface() override;
+  RecordingUserInterface() { platform::SetUserInterface(this); }
+  ~RecordingUserInterface() override { platform::SetUserInterface(nullptr); }
 
   void ShowMessage(const std::string& caption, const std::string& text,
-                   platform::MessageIcon icon) override;
-  void SetWaitCursor(bool on) override;
+                   platform::MessageIcon icon) override {
+    messages.push_back({caption, text, icon});
+  }
+  void SetWaitCursor(bool on) override { waitCursor.push_back(on); }
 
   std::vector<ShownMessage> messages;
   // Every change of the wait cursor, in order.

@@ -16,11 +16,9 @@ size_t OpenHandleCount() {
   return static_cast<size_t>(std::distance(begin(fds), end(fds)));
 }
 
-void OtherProcess::Start(const ChildCommand& command) {
-  std::vector<std::string> words = command.arguments;
-  words.insert(words.begin(), command.program);
+OtherProcess::OtherProcess(const ChildCommand& command, bool waitUntilReady) {
   std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
+  for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
   int output[2];
   if (pipe2(output, O_CLOEXEC) != 0) return;
@@ -32,26 +30,18 @@ void OtherProcess::Start(const ChildCommand& command) {
     _exit(127);
   }
   close(output[1]);
-  if (pid < 0) {
-    close(output[0]);
-    return;
-  }
   m_process = pid;
   m_output = output[0];
-}
-
-bool OtherProcess::ReadReady() {
-  if (m_output < 0) return false;
   char byte;
-  ssize_t n;
-  while ((n = read(static_cast<int>(m_output), &byte, 1)) < 0 && errno == EINTR) {
+  ssize_t n = 0;
+  while (waitUntilReady && (n = read(output[0], &byte, 1)) < 0 && errno == EINTR) {
   }
-  return n == 1;
+  m_bReady = n == 1;
 }
 
 int OtherProcess::Wait() {
+  int status = 0;
   if (m_process > 0 && !m_bEnded) {
-    int status = 0;
     while (waitpid(static_cast<pid_t>(m_process), &status, 0) < 0 && errno == EINTR) {
     }
     m_bEnded = true;
@@ -61,15 +51,8 @@ int OtherProcess::Wait() {
 }
 
 bool OtherProcess::Kill() {
-  bool killed = false;
-  if (m_process > 0 && !m_bEnded && kill(static_cast<pid_t>(m_process), SIGKILL) == 0) {
-    int status = 0;
-    while (waitpid(static_cast<pid_t>(m_process), &status, 0) < 0 && errno == EINTR) {
-    }
-    m_bEnded = true;
-    killed = WIFSIGNALED(status);
-    m_nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
+  const bool killed = m_process > 0 && !m_bEnded &&
+                      kill(static_cast<pid_t>(m_process), SIGKILL) == 0 && Wait() == -1;
   if (m_output >= 0) close(static_cast<int>(m_output));
   m_output = -1;
   return killed;

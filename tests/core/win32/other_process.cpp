@@ -31,34 +31,28 @@ size_t OpenHandleCount() {
   return count;
 }
 
-void OtherProcess::Start(const ChildCommand& command) {
+OtherProcess::OtherProcess(const ChildCommand& command, bool waitUntilReady) {
   SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
   HANDLE read, write;
   if (!CreatePipe(&read, &write, &inheritable, 0)) return;
   SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  std::string commandLine = Quoted(command.program);
-  for (const std::string& argument : command.arguments) commandLine += ' ' + Quoted(argument);
+  std::string commandLine;
+  for (const std::string& word : command) commandLine += Quoted(word) + ' ';
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = write;
   PROCESS_INFORMATION process;
-  const bool started = CreateProcessA(command.program.c_str(), commandLine.data(), nullptr, nullptr,
+  const bool started = CreateProcessA(command[0].c_str(), commandLine.data(), nullptr, nullptr,
                                       TRUE, 0, nullptr, nullptr, &startup, &process);
   CloseHandle(write);
-  if (!started) {
-    CloseHandle(read);
-    return;
-  }
+  m_output = reinterpret_cast<intptr_t>(read);
+  if (!started) return;
   CloseHandle(process.hThread);
   m_process = reinterpret_cast<intptr_t>(process.hProcess);
-  m_output = reinterpret_cast<intptr_t>(read);
-}
-
-bool OtherProcess::ReadReady() {
   char byte;
   DWORD n = 0;
-  return m_output != -1 && ReadFile(AsHandle(m_output), &byte, 1, &n, nullptr) && n == 1;
+  m_bReady = waitUntilReady && ReadFile(read, &byte, 1, &n, nullptr) && n == 1;
 }
 
 int OtherProcess::Wait() {
@@ -73,10 +67,10 @@ int OtherProcess::Wait() {
 }
 
 bool OtherProcess::Kill() {
-  bool killed = false;
+  // Fails, and the exit code stays the child's own, once it has ended.
+  const bool killed = m_process != -1 && !m_bEnded &&
+                      TerminateProcess(AsHandle(m_process), kKilled) && Wait() == -1;
   if (m_process != -1) {
-    // Fails, and the exit code stays the child's own, once it has ended.
-    killed = !m_bEnded && TerminateProcess(AsHandle(m_process), kKilled) && Wait() == -1;
     Wait();
     CloseHandle(AsHandle(m_process));
     m_process = -1;

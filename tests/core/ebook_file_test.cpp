@@ -1,0 +1,261 @@
+// The E-Book file: finding and checking it, probing that nobody else has it
+// open, loading its table and storing it back in place, and files with
+// hostile values that must give their message and never be written.
+#include <algorithm>
+#include <climits>
+#include <fstream>
+#include <optional>
+
+#include "platform/module_path.h"
+#include "platform/sleep.h"
+#include "tests/core/ebook_fixture.h"
+
+namespace ebook_testing {
+namespace {
+
+// Identity before version, both exact; missing, or a folder under its name,
+// names the rebrander's folder.
+TEST_F(EBookTest, ValidatePassesTheRightEBookSilentlyAndGivesEachWrongOneItsMessage) {
+  SetReadOnly(EBookPath(), true);
+  EXPECT_EQ(CEBookFile().GetPath(), dir.Path() + kPathSeparator + "book.exe");
+  EXPECT_TRUE(CEBookFile().Validate()) << "even when read-only";
+  EXPECT_TRUE(ui.messages.empty());
+  std::string id;
+  int32_t version = 0;
+  ASSERT_TRUE(CEBookFile().ReadIdentity(id, version));
+  EXPECT_EQ(std::tie(id, version), std::make_tuple(kEBookId, kVersion));
+  SetReadOnly(EBookPath(), false);
+  const auto with = [&](const std::string& id, int32_t version) {
+    return WriteEBook(dir.File("scratch"), program, SampleTable(), SampleTrailer(id, version));
+  };
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string(50, 't'), kCorrupt},  // shorter than a trailer
+      {program, kCorrupt},
+      {original.substr(0, original.size() - 1) + char(original.back() ^ 1), kCorrupt},
+      {with("Another-Book", kVersion), kDifferentEBook},
+      {with("sample-book-2024", kVersion), kDifferentEBook},
+      {with("Sample-Book-2024 ", kVersion), kDifferentEBook},
+      {with("Other", kVersion + 1), kDifferentEBook},
+      {with(kEBookId, -kVersion), kDifferentVersion},
+      {"", NotFoundText(dir.Path() + kPathSeparator)},
+      {"folder", NotFoundText(dir.Path() + kPathSeparator)},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    const auto& [bytes, message] = cases[i];
+    fs::remove(EBookPath());
+    if (bytes == "folder") {
+      fs::create_directory(EBookPath());
+    } else if (!bytes.empty()) {
+      WriteFileBytes(EBookPath(), bytes);
+    }
+    EXPECT_FALSE(CEBookFile().Validate());
+    ExpectOnlyMessage(message);
+  }
+}
+
+// The real second processes hold the file or run it; the sleeper stands for
+// the clock and frees the file after the given number of sleeps.
+TEST_F(EBookTest, ProbeTriesFiveTimesASecondApartUnderTheWaitCursor) {
+  std::vector<uint32_t> sleeps;
+  bool cursorOnWhileSleeping = true;
+  std::optional<OtherProcess> holder;
+  size_t releaseAfter = 0;
+  SetSleeper([&](uint32_t ms) {
+    sleeps.push_back(ms);
+    cursorOnWhileSleeping = cursorOnWhileSleeping && ui.waitCursor == std::vector<bool>{true};
+    if (holder && sleeps.size() == releaseAfter) holder->Stop();
+  });
+  WriteRunnableEBook();
+  const struct {
+    const char* what;
+    std::optional<ChildCommand> holder;
+    size_t releaseAfter;  // sleeps; 0 for never
+    size_t sleeps;        // of 1000 ms; five means the probe failed
+  } cases[] = {
+      {"free", std::nullopt, 0, 0},
+      {"freed after two sleeps", OpensPlainly(EBookPath()), 2, 2},
+      {"freed only after the fifth sleep", OpensPlainly(EBookPath()), 5, 5},
+      {"held throughout", OpensPlainly(EBookPath()), 0, 5},
+      {"running", Runs(EBookPath()), 0, 5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    sleeps.clear();
+    ui.waitCursor.clear();
+    ASSERT_TRUE(!c.holder || holder.emplace(*c.holder).Ready());
+    EXPECT_TRUE(CEBookFile().Validate()) << "shared reading is not refused";
+    releaseAfter = c.releaseAfter;
+    EXPECT_EQ(CEBookFile().ProbeNotInUse(), c.sleeps < 5);
+    EXPECT_EQ(sleeps, std::vector<uint32_t>(c.sleeps, 1000));
+    if (c.sleeps == 5) ExpectOnlyMessage(kAlreadyRunning);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(cursorOnWhileSleeping);
+    EXPECT_EQ(ui.waitCursor, (std::vector<bool>{true, false}));
+    holder.reset();
+  }
+  SetReadOnly(EBookPath(), true);
+  EXPECT_FALSE(CEBookFile().ProbeNotInUse()) << "read-only";
+  ExpectOnlyMessage(kAlreadyRunning);
+}
+
+class TableIoTest : public EBookTest {
+ protected:
+  std::string Encoded(const CVariableTable& table) {
+    return EncodedTable(dir.File("scratch"), table);
+  }
+  // The table holds what was stored; the file still passes the checks.
+  void ExpectStored(const CVariableTable& stored) {
+    EXPECT_TRUE(CEBookFile().Validate());
+    EXPECT_EQ(Encoded(Load()), Encoded(stored));
+  }
+  // Loading gives the read message, storing (when asked) the write message,
+  // and nothing is changed.
+  void ExpectRefused(bool store) {
+    IoRecorder io;
+    CVariableTable table;
+    EXPECT_FALSE(CEBookFile().LoadTable(table));
+    ExpectOnlyMessage(kErrorReading);
+    EXPECT_TRUE(!store || !CEBookFile().StoreTable(SampleTable()));
+    if (store) ExpectOnlyMessage(kErrorWriting);
+    EXPECT_EQ(io.Pattern(), "");
+  }
+  void ExpectRefused(const std::string& bytes, bool store) {
+    WriteFileBytes(EBookPath(), bytes);
+    ExpectRefused(store);
+    EXPECT_TRUE(ReadFileBytes(EBookPath()) == bytes);
+  }
+  int64_t Length() const { return fs::file_size(EBookPath()); }
+  // Makes the E-Book sparse and `length` long, ending in `tail`.
+  void WriteLarge(int64_t length, const std::string& tail) {
+    std::fstream file(EBookPath(), std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(length - static_cast<int64_t>(tail.size()));
+    file.write(tail.data(), static_cast<std::streamsize>(tail.size()));
+    ASSERT_TRUE(file.flush()) << "made " << Length() << " bytes long";
+  }
+};
+
+// A shorter table leaves the rest of the old one before the trailer, which
+// stays where it was; a longer one pushes the trailer behind it.
+TEST_F(TableIoTest, StoreWritesTheTableInPlaceWithTheTrailerLastAndUnchanged) {
+  const std::string value = SampleTable()[0].m_strValue;
+  const std::pair<int32_t, CVariableTable> cases[] = {
+      {0, Load()},  // byte for byte as it was
+      {0, Edited("Tiny")},
+      {0, Edited(std::string(value.size(), 'e'))},
+      {37, Edited(value + std::string(37, '+'))},  // filling the gap exactly
+      {0, Edited(std::string(700, 'g'))},
+  };
+  for (const auto& [gap, table] : cases) {
+    SCOPED_TRACE(table[0].m_strValue);
+    WriteSampleEBook(gap);
+    ASSERT_TRUE(CEBookFile().StoreTable(table));
+    const size_t tableEnd = tableOffset + Encoded(table).size();
+    const size_t trailerAt = original.size() - kTrailerSize;
+    EXPECT_TRUE(ReadFileBytes(EBookPath()) ==
+                original.substr(0, tableOffset) + Encoded(table) +
+                    original.substr(std::min(tableEnd, trailerAt),
+                                    trailerAt - std::min(tableEnd, trailerAt)) +
+                    original.substr(trailerAt));
+    ExpectStored(table);
+    EXPECT_TRUE(ui.messages.empty());
+  }
+}
+
+TEST_F(TableIoTest, EBookInUseIsNeitherLoadedNorWritten) {
+  {
+    OtherProcess holder(OpensPlainly(EBookPath()));
+    ASSERT_TRUE(holder.Ready());
+    CVariableTable table;
+    EXPECT_FALSE(CEBookFile().LoadTable(table));
+    ExpectOnlyMessage(kErrorReading);
+  }
+  WriteRunnableEBook();
+  const std::string running = ReadFileBytes(EBookPath());
+  OtherProcess program(Runs(EBookPath()));
+  ASSERT_TRUE(program.Ready());
+  EXPECT_FALSE(CEBookFile().StoreTable(SampleTable()));
+  ExpectOnlyMessage(kCantOpenForWriting);
+  EXPECT_EQ(ReadFileBytes(EBookPath()), running);
+}
+
+// No table at the offset, no trailer, lengths and counts up to 2^31 - 1 or
+// below zero, table offsets outside the room between the file's start and the
+// trailer, or only a trailer.
+TEST_F(TableIoTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
+  std::string noTable = original;
+  noTable[tableOffset] ^= 0x01;  // the table's start marker
+  ExpectRefused(noTable, false);
+  ExpectRefused(program, true);
+  const CVariable first = SampleTable()[0];
+  const size_t ident = tableOffset + 16;
+  const size_t prompt = ident + 4 + first.m_strIdent.size();
+  const size_t value = prompt + 4 + first.m_strPrompt.size();
+  const int32_t bytesLeft = static_cast<int32_t>(original.size() - value - 4);
+  const std::pair<size_t, int32_t> fields[] = {
+      {tableOffset + 8, INT_MAX}, {ident, INT_MAX}, {prompt, INT_MAX}, {value, INT_MAX},
+      {value, bytesLeft + 1},     {value, -1},      {value, INT_MIN},
+  };
+  for (const auto& [position, hostile] : fields) {
+    SCOPED_TRACE(std::to_string(position) + ": " + std::to_string(hostile));
+    ExpectRefused(std::string(original).replace(position, 4, Scrambled(hostile)), false);
+  }
+  const int32_t trailerAt = static_cast<int32_t>(original.size()) - kTrailerSize;
+  for (int32_t offset : {-1, INT_MIN, trailerAt - 11, trailerAt - 1, trailerAt, trailerAt + 1,
+                         trailerAt + 8, trailerAt + kTrailerSize, INT_MAX, 0}) {
+    SCOPED_TRACE(offset);
+    CEBookTrailer trailer = SampleTrailer();
+    trailer.m_nTableOffset = offset;
+    // Opaque fields that read as an empty table at the trailer's position + 8.
+    trailer.m_nField2 = CVariableTable::kMarker;
+    trailer.m_nField4 = 0;
+    // The last: a file of exactly 104 bytes, a sound trailer with no room for a table.
+    std::string bytes =
+        original.substr(0, offset ? trailerAt : 0) + EncodedTrailer(dir.File("scratch"), trailer);
+    // Less room than a table's header: its marker, as far as it fits.
+    if (offset >= trailerAt - 11 && offset < trailerAt) {
+      bytes.replace(offset, std::min(4, trailerAt - offset),
+                    Scrambled(CVariableTable::kMarker).substr(0, trailerAt - offset));
+    }
+    ExpectRefused(bytes, true);
+  }
+  EXPECT_TRUE(CEBookFile().Validate());
+  EXPECT_TRUE(ui.messages.empty());
+  // Exactly a table's header before the trailer: an empty table.
+  WriteEBook(EBookPath(), program, CVariableTable{}, SampleTrailer());
+  EXPECT_EQ(Load().GetSize(), 0);
+}
+
+// Files too long for 32-bit positions, made sparse so they cost no disk.
+TEST_F(TableIoTest, TwoGibibytesOrMoreIsUnreadableAndNeverWritten) {
+  for (int64_t length : {int64_t{1} << 31, (int64_t{1} << 32) + int64_t(original.size())}) {
+    SCOPED_TRACE(length);
+    WriteLarge(length, original.substr(original.size() - kTrailerSize));
+    EXPECT_FALSE(CEBookFile().Validate());
+    ExpectOnlyMessage(kCorrupt);
+    ExpectRefused(true);
+    EXPECT_EQ(Length(), length);
+  }
+}
+
+TEST_F(TableIoTest, StoreThatWouldEndPastTheLastPositionIsUndone) {
+  // The sample table directly before the trailer, near the top of the range.
+  const int64_t length = INT_MAX - 200;
+  const std::string table = Encoded(SampleTable());
+  CEBookTrailer trailer = SampleTrailer();
+  trailer.m_nTableOffset = static_cast<int32_t>(length - kTrailerSize - table.size());
+  WriteLarge(length, table + EncodedTrailer(dir.File("scratch"), trailer));
+  CVariableTable grown = Edited(SampleTable()[0].m_strValue + std::string(20, '+'));
+  ASSERT_TRUE(CEBookFile().StoreTable(grown)) << "growing within the range works";
+  // The first leaves the trailer no room below the last position, the second
+  // the table itself.
+  for (int more : {230, 500}) {
+    EXPECT_FALSE(CEBookFile().StoreTable(Edited(grown[0].m_strValue + std::string(more, '+'))));
+    ExpectOnlyMessage(kErrorWriting);
+    EXPECT_EQ(Length(), length + 20) << more;
+    ExpectStored(grown);
+  }
+}
+
+}  // namespace
+}  // namespace ebook_testing
