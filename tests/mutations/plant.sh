@@ -123,7 +123,7 @@ failed_tests() {
 
 run_suite() {  # LOG: builds and runs every test; 0 all passed, 1 some failed, 2 no build
   if ! cmake --build "$build" -j"$jobs" >"$1.build" 2>&1; then return 2; fi
-  ctest --test-dir "$build" -j"$jobs" --timeout 300 >"$1" 2>&1 && return 0
+  ctest --test-dir "$build" -j"$jobs" --timeout 120 >"$1" 2>&1 && return 0
   return 1
 }
 
