@@ -96,10 +96,6 @@ struct Wizard {
   }
 };
 
-QWidget* Widget(const ui::CWnd& window) {
-  return static_cast<QWidget*>(window.GetSafeHwnd());
-}
-
 // Runs `action` from the event loop once a modal window other than the one
 // active now is up. Setting the returned flag to false withdraws it.
 std::shared_ptr<bool> WhenModal(std::function<void()> action,
@@ -122,6 +118,11 @@ class RebranderTest : public ::testing::Test {
  protected:
   RebranderTest() {
     WriteFileBytes(rebranderPath, "program bytes");
+    info.m_strEBookFile = "book.exe";
+    info.m_strEBookId = "Book-ID";
+    info.m_strStatusBefore = "Press Customize & make it yours.\nSecond line";
+    info.m_strStatusAfter = "Customized.";
+    info.m_strTitle = "My <b>Book</b> [*]";
     WriteFileBytes(program, "#!/bin/sh\ntouch \"$0.started\"\nexit 0\n");
     chmod(program.c_str(), 0755);
     platform::OverrideModuleFileName(rebranderPath);
@@ -153,7 +154,7 @@ class RebranderTest : public ::testing::Test {
     auto pending = WhenModal([&] {
       ran = true;
       auto* main = static_cast<ui::CDialog*>(app->m_pMainWnd);
-      mainWindow = Widget(*main);
+      mainWindow = static_cast<QWidget*>(main->GetSafeHwnd());
       EXPECT_TRUE(QTest::qWaitForWindowExposed(mainWindow));
       body();
       main->EndDialog(ui::IDCANCEL);
@@ -166,15 +167,7 @@ class RebranderTest : public ::testing::Test {
   TempDir dir;
   std::string rebranderPath = dir.File("rebrander.bin");
   RecordingUserInterface recorder;
-  formats::CInfoBlock info = [] {
-    formats::CInfoBlock sample;
-    sample.m_strEBookFile = "book.exe";
-    sample.m_strEBookId = "Book-ID";
-    sample.m_strTitle = "My <b>Book</b> [*]";
-    sample.m_strStatusBefore = "Press Customize & make it yours.\nSecond line";
-    sample.m_strStatusAfter = "Customized.";
-    return sample;
-  }();
+  formats::CInfoBlock info;
   QWidget* mainWindow = nullptr;
 
   void Pack(const std::vector<CVariable>& variables) {
@@ -306,8 +299,12 @@ TEST(DialogLayoutTest, WindowsAreBuiltAsTheirTemplatesSayOnAnyFont) {
 // Titles and the status as the stamp holds them, never markup; the title also
 // captions every later message. Enter presses the focused button: there is no
 // default button that would end the dialog.
-TEST_F(RebranderTest, StartShowsTitleAndBeforeStatusAsPlainText) {
-  for (const std::string title : {"My <b>Book</b> [*]", ""}) {
+TEST_F(RebranderTest, MainWindowShowsStampedTextsPlainlyAndIconWhenMinimisedAndEnds) {
+  const std::pair<std::string, std::function<void()>> runs[] = {
+      {"My <b>Book</b> [*]", [&] { Click(ui::IDCANCEL); }},
+      {"", [&] { QTest::keyClick(mainWindow, Qt::Key_Escape); }},
+      {"Plain", [&] { mainWindow->close(); }}};
+  for (const auto& [title, end] : runs) {
     info.m_strTitle = title;
     Run([&] {
       const auto* status = GetDlgItem<QLabel>(mainWindow, res::IDC_STATUS);
@@ -316,11 +313,29 @@ TEST_F(RebranderTest, StartShowsTitleAndBeforeStatusAsPlainText) {
       EXPECT_EQ(status->textFormat(), Qt::PlainText);
       EXPECT_TRUE(status->wordWrap());
       EXPECT_FALSE(mainWindow->windowIcon().isNull());
-      EXPECT_EQ(QApplication::focusWidget(),
-                GetDlgItem<QPushButton>(mainWindow, res::IDC_CUSTOMIZE));
+      EXPECT_EQ(QApplication::focusWidget(), GetDlgItem<QPushButton>(mainWindow, 1002));
       EXPECT_TRUE(recorder.messages.empty());
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
       EXPECT_TRUE(mainWindow->isVisible());
+      // Minimised, the window alone (no controls) shows its background with
+      // the icon centred on it, at the system's icon size.
+      mainWindow->setWindowState(Qt::WindowMinimized);
+      QImage image(mainWindow->size(), QImage::Format_ARGB32_Premultiplied);
+      image.fill(Qt::transparent);
+      mainWindow->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+      const int size = mainWindow->style()->pixelMetric(QStyle::PM_LargeIconSize);
+      QRect centred(0, 0, size, size), drawn;
+      centred.moveCenter(mainWindow->rect().center());
+      const QRgb background = mainWindow->palette().color(QPalette::Window).rgba();
+      for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+          if (image.pixel(x, y) != background) drawn |= QRect(x, y, 1, 1);
+        }
+      }
+      EXPECT_GT(drawn.width(), size / 2);
+      EXPECT_TRUE(centred.contains(drawn)) << "outside the icon, the background is erased";
+      end();
+      EXPECT_FALSE(mainWindow->isVisible());
     });
     ASSERT_EQ(recorder.messages.size(), 1u) << "Customize found no E-Book";
     EXPECT_EQ(recorder.messages[0].caption, title);
@@ -338,51 +353,9 @@ TEST_F(RebranderTest, LoadErrorShowsOneMessageCaptionedWithExecutableNameAndEnds
   *pending = false;
   EXPECT_FALSE(loopEntered);
   ASSERT_EQ(recorder.messages.size(), 1u);
-  EXPECT_EQ(recorder.messages[0].caption, "rebrander");
-  EXPECT_EQ(recorder.messages[0].text, formats::kErrorReadingRebrander);
+  EXPECT_EQ(recorder.messages[0].caption + "|" + recorder.messages[0].text,
+            std::string("rebrander|") + formats::kErrorReadingRebrander);
   EXPECT_EQ(recorder.messages[0].icon, platform::MessageIcon::Exclamation);
-}
-
-TEST_F(RebranderTest, ExitEscapeAndCloseBoxEndTheDialog) {
-  Stamp();
-  const std::function<void(QWidget*)> enders[] = {
-      [](QWidget* w) {
-        QTest::mouseClick(GetDlgItem<QPushButton>(w, ui::IDCANCEL), Qt::LeftButton);
-      },
-      [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); },
-      [](QWidget* w) { w->close(); },
-  };
-  for (const auto& end : enders) {
-    SCOPED_TRACE(&end - enders);
-    ui::CRebrandDlg dlg;
-    WhenModal([&] { end(Widget(dlg)); });
-    EXPECT_EQ(dlg.DoModal(), ui::IDCANCEL);
-    EXPECT_EQ(dlg.GetSafeHwnd(), nullptr) << "the window goes when the dialog ends";
-  }
-  EXPECT_TRUE(recorder.messages.empty());
-}
-
-// Minimised, the window alone (no controls) shows its background with the
-// icon centred on it, at the system's icon size.
-TEST_F(RebranderTest, MinimisedWindowShowsItsIconCentred) {
-  Run([&] {
-    QWidget* window = mainWindow;
-    window->setWindowState(Qt::WindowMinimized);
-    QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    window->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-    const int size = window->style()->pixelMetric(QStyle::PM_LargeIconSize);
-    QRect centred(0, 0, size, size), drawn;
-    centred.moveCenter(window->rect().center());
-    const QRgb background = window->palette().color(QPalette::Window).rgba();
-    for (int y = 0; y < image.height(); ++y) {
-      for (int x = 0; x < image.width(); ++x) {
-        if (image.pixel(x, y) != background) drawn |= QRect(x, y, 1, 1);
-      }
-    }
-    EXPECT_GT(drawn.width(), size / 2);
-    EXPECT_TRUE(centred.contains(drawn)) << "outside the icon, the background is erased";
-  });
 }
 
 TEST(QtUserInterfaceTest, MessageBoxShowsPlainTextWithCaptionIconAndOkOnlyAndWaitCursor) {
