@@ -83,11 +83,6 @@ void Click(HWND dialog, int id) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-bool Usable(HWND sheet, int id) {
-  HWND button = GetDlgItem(sheet, id);
-  return button && IsWindowVisible(button) && IsWindowEnabled(button);
-}
-
 // Dialog base units as the dialog manager takes them from the template's font.
 SIZE BaseUnits(const res::DialogTemplate& dialog) {
   HDC dc = GetDC(nullptr);
@@ -216,12 +211,16 @@ class RebranderEndToEnd : public ::testing::Test {
       SendDlgItemMessageA(Page(sheet), kValue, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value));
     PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);
   }
-  // Waits until the buttons Back, Next and Finish are usable as given.
+  // Waits until the buttons that can be pressed (Help and Cancel aside) are as expected.
   std::string Buttons(HWND sheet, const std::string& expected) {
     const auto buttons = [&] {
-      return std::string(Usable(sheet, kBack) ? "back " : "") +
-             (Usable(sheet, kNext) ? "next" : "") + (Usable(sheet, kFinish) ? "finish" : "") +
-             (Usable(sheet, kHelp) ? " help" : "");
+      std::string usable;
+      for (auto [id, name] :
+           {std::pair{kBack, "back "}, {kNext, "next"}, {kFinish, "finish"}, {kHelp, " help"}}) {
+        if (IsWindowVisible(GetDlgItem(sheet, id)) && IsWindowEnabled(GetDlgItem(sheet, id)))
+          usable += name;
+      }
+      return usable;
     };
     WaitFor([&] { return buttons() == expected ? sheet : nullptr; });
     return buttons();
