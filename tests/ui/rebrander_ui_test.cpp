@@ -33,7 +33,6 @@
 #include "ui/framework/property_sheet.h"
 #include "ui/framework/win_app.h"
 #include "ui/qt/dialog_builder.h"
-#include "ui/qt/dialog_units.h"
 #include "ui/qt/qt_user_interface.h"
 #include "ui/rebrand_dlg.h"
 
@@ -197,6 +196,11 @@ class RebranderTest : public ::testing::Test {
       EXPECT_TRUE(QTest::qWaitForWindowExposed(QApplication::activeModalWidget()));
       QCoreApplication::processEvents();
       drive ? drive(Wizard()) : Wizard().Press(res::IDCANCEL);
+      QWidget* sheet = Wizard().sheet;  // a wizard left open would stop the run
+      QTimer::singleShot(2000, sheet, [sheet] {
+        ADD_FAILURE() << "the wizard is still open";
+        sheet->close();
+      });
     });
     Click(res::IDC_CUSTOMIZE);
     *pending = false;
@@ -265,7 +269,14 @@ TEST(DialogLayoutTest, WindowsAreBuiltAsTheirTemplatesSayOnAnyFont) {
       QWidget window;
       window.setFont(QFont(window.font().family(), points));
       ui::BuildDialog(&window, res::GetDialogTemplate(expected->id));
-      const QSize base = ui::DialogBaseUnits(window.font());
+      // Dialog base units as the platform defines them: the font's average
+      // letter width, rounded, and its height.
+      const QFontMetrics metrics(window.font());
+      const QSize base(
+          (metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 +
+           1) /
+              2,
+          metrics.height());
       const auto x = [&](int units) { return qRound(units * base.width() / 4.0); };
       const auto y = [&](int units) { return qRound(units * base.height() / 8.0); };
       EXPECT_EQ(window.windowTitle().toStdString(), expected->caption);
