@@ -1,39 +1,141 @@
 // The real rebrander.exe beside a packed Windows sample E-Book, in a folder
-// whose name holds spaces and '&', driven through its real windows: the main
-// dialog, the wizard-mode property sheet and the message boxes.
+// whose name holds spaces and '&', driven from outside through its real
+// windows as an accessibility tool would: the main dialog, the wizard-mode
+// property sheet and the message boxes. Waits are bounded polls for something
+// the program is about to do.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "formats/rebrand_info.h"
 #include "tests/core/ebook_fixture.h"
 #include "tests/support/temp_dir.h"
+#include "tests/ui/expected_windows.h"
 #include "tools/mkebook/ebook_package.h"
 #include "tools/mkrebrander/stamp.h"
+#include "ui/win32/win32_user_interface.h"
 
 // Last: <windows.h> makes macros of names the headers above declare.
-#include "tests/e2e/window_driver.h"
+#include <windows.h>
+// clang-format off
+#include <commctrl.h>
+// clang-format on
 
 namespace {
 
-using namespace e2e;
-using ebook_testing::Variable;
+using Kind = res::ControlKind;
 using testing_support::ReadFileBytes;
 
 constexpr char kTitle[] = "E2E Book & Co";
 constexpr char kBookTitle[] = "Lanterns";
-constexpr char kBefore[] = "Press Customize & make it yours.";
 // The status static takes '&' for a mnemonic: the text it holds doubles it, so
 // that one '&' shows.
+constexpr char kBefore[] = "Press Customize & make it yours.";
 constexpr char kBeforeHeld[] = "Press Customize && make it yours.";
 constexpr char kAfter[] = "Customized.";
-constexpr int kStatus = 1001, kCustomize = 1002, kView = 1004, kValue = 1006, kPrompt = 1005;
+constexpr int kStatus = 1001, kCustomize = 1002, kView = 1004, kPrompt = 1005, kValue = 1006;
 constexpr int kBack = 12323, kNext = 12324, kFinish = 12325, kHelp = 9;
-constexpr WPARAM kPressBack = 0, kPressNext = 1, kPressFinish = 2, kPressCancel = 5;
-constexpr UINT kPressButton = WM_USER + 113, kCurrentPage = WM_USER + 118;
 
 // The build's paths are Linux paths; Wine sees the root as drive Z:.
 std::string FromBuild(const char* path) {
   std::string windows = path[0] == '/' ? std::string("Z:") + path : path;
   for (char& c : windows) c = c == '/' ? '\\' : c;
   return windows;
+}
+
+// Polls `found` until it returns a window or 30 seconds have passed.
+HWND WaitFor(const std::function<HWND()>& found) {
+  for (const ULONGLONG deadline = GetTickCount64() + 30000; GetTickCount64() < deadline;
+       Sleep(20)) {
+    if (HWND window = found()) return window;
+  }
+  return nullptr;
+}
+void WaitGone(HWND window) {
+  WaitFor([&] { return IsWindow(window) ? nullptr : window; });
+}
+
+// WM_GETTEXT, which reaches into the other process.
+std::string TextOf(HWND window) {
+  std::string text(static_cast<size_t>(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+  text.resize(static_cast<size_t>(
+      SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
+// A visible top-level window of the process with this exact title, with an
+// owner (a message box, the wizard) or without (the main window).
+HWND FindTopLevel(DWORD processId, const std::string& title, bool owned) {
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if ((!processId || owner == processId) && IsWindowVisible(w) &&
+        (GetWindow(w, GW_OWNER) != nullptr) == owned && TextOf(w) == title) {
+      return w;
+    }
+  }
+  return nullptr;
+}
+
+// A click on the dialog's push button, posted: the handler may run a modal loop.
+void Click(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Dialog base units as the dialog manager takes them from the template's font.
+SIZE BaseUnits(const res::DialogTemplate& dialog) {
+  HDC dc = GetDC(nullptr);
+  HFONT font =
+      CreateFontA(-MulDiv(dialog.pointSize, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
+                  0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, dialog.fontName.c_str());
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  SIZE alphabet{};
+  GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &alphabet);
+  DeleteObject(SelectObject(dc, old));
+  ReleaseDC(nullptr, dc);
+  return {(alphabet.cx / 26 + 1) / 2, metrics.tmHeight};
+}
+
+// x, y, width, height in pixels, from dialog units.
+std::vector<int> Pixels(SIZE base, std::vector<int> units) {
+  for (size_t i = 0; i < units.size(); ++i)
+    units[i] = MulDiv(units[i], i % 2 ? base.cy : base.cx, i % 2 ? 8 : 4);
+  return units;
+}
+
+// The dialog's controls, in tab order, against what the user must get: class,
+// styles, place and, for buttons, text. Texts of the others are the program's.
+void ExpectBuiltAs(HWND dialog, const res::DialogTemplate& expected) {
+  SCOPED_TRACE(expected.id);
+  const SIZE base = BaseUnits(expected);
+  HWND child = GetWindow(dialog, GW_CHILD);
+  for (const res::ControlTemplate& c : expected.controls) {
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(child), c.id);
+    char name[16] = {};
+    GetClassNameA(child, name, sizeof name);
+    EXPECT_STREQ(name, c.kind == Kind::Edit     ? "Edit"
+                       : c.kind == Kind::Static ? "Static"
+                                                : "Button");
+    // The dialog manager draws an edit's border as a sunken client edge.
+    const bool sunken = c.kind == Kind::Edit && (c.style & WS_BORDER);
+    EXPECT_EQ(GetWindowLongA(child, GWL_STYLE),
+              static_cast<LONG>(sunken ? c.style & ~WS_BORDER : c.style))
+        << c.id;
+    EXPECT_EQ((GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0, sunken);
+    EXPECT_EQ(c.kind == Kind::PushButton ? TextOf(child) : c.text, c.text);
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ((std::vector<int>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+              Pixels(base, {c.x, c.y, c.width, c.height}))
+        << c.id;
+    child = GetWindow(child, GW_HWNDNEXT);
+  }
+  EXPECT_EQ(child, nullptr) << "no other controls";
 }
 
 class RebranderEndToEnd : public ::testing::Test {
@@ -43,10 +145,10 @@ class RebranderEndToEnd : public ::testing::Test {
     packing::EBookPackage package;
     package.trailer.SetId("E2E Book 1");
     package.trailer.m_nVersion = 4;
-    package.table.Add(Variable("title", "Title & subtitle:", kBookTitle, 1, 0));
-    package.table.Add(Variable("edition", "Edition", "first", 0, 0));
-    package.table.Add(Variable("dedication", "Dedication:", "For you", 1, 3));
-    package.table.Add(Variable("author", "Author:", "Me", 1, 1));
+    package.table.Add(ebook_testing::Variable("title", "Title & subtitle:", kBookTitle, 1, 0));
+    package.table.Add(ebook_testing::Variable("edition", "Edition", "first", 0, 0));
+    package.table.Add(ebook_testing::Variable("dedication", "Dedication:", "For you", 1, 3));
+    package.table.Add(ebook_testing::Variable("author", "Author:", "Me", 1, 1));
     std::string error;
     ASSERT_TRUE(packing::PackEBook(FromBuild(SAMPLE_EBOOK_EXE), package, ebook, error)) << error;
     formats::CInfoBlock info;
@@ -55,137 +157,211 @@ class RebranderEndToEnd : public ::testing::Test {
     info.m_strTitle = kTitle;
     info.m_strStatusBefore = kBefore;
     info.m_strStatusAfter = kAfter;
-    ASSERT_TRUE(stamping::StampRebrander(FromBuild(REBRANDER_EXE), rebrander, info, 4, error))
+    ASSERT_TRUE(stamping::StampRebrander(FromBuild(REBRANDER_EXE), folder + "\\rebrander.exe", info,
+                                         4, error))
         << error;
     original = ReadFileBytes(ebook);
   }
+  void TearDown() override {
+    if (!process.hProcess) return;
+    TerminateProcess(process.hProcess, 1);  // when a check failed midway
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
 
+  void Launch(const std::string& name) {
+    std::string path = folder + "\\" + name, commandLine = "\"" + path + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    EXPECT_TRUE(CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                               nullptr, nullptr, &startup, &process));
+  }
   // Starts the rebrander and waits for its main window.
   HWND Start() {
-    program = std::make_unique<RunningProgram>(rebrander);
-    EXPECT_TRUE(program->Started());
-    HWND main = WaitForTopLevel(program->Id(), kTitle, false);
-    EXPECT_NE(main, nullptr);
-    return main;
+    Launch("rebrander.exe");
+    return main = WaitFor([&] { return FindTopLevel(process.dwProcessId, kTitle, false); });
   }
-  // The next message box, owned by the rebrander's window: its text, closed with OK.
-  std::string AnswerMessage() {
-    HWND box = WaitForTopLevel(program->Id(), kTitle, true);
+  // The next message box, owned by the main window: its text, closed with OK.
+  std::string AnswerMessage(const char* caption = kTitle) {
+    HWND box = WaitFor([&] { return FindTopLevel(process.dwProcessId, caption, true); });
     if (!box) return "(no message box)";
-    const std::string text = MessageBoxText(box);
+    EXPECT_EQ(main ? GetWindow(box, GW_OWNER) : main, main);
+    std::string text;  // the longest static is the message; the other holds the icon
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      char name[16] = {};
+      GetClassNameA(c, name, sizeof name);
+      if (lstrcmpiA(name, "Static") == 0 && TextOf(c).size() > text.size()) text = TextOf(c);
+    }
     Click(box, IDOK);
-    WaitFor([&] { return IsWindow(box) ? nullptr : box; });
+    WaitGone(box);
     return text;
   }
-  void Exit(HWND main) {
-    Click(main, IDCANCEL);
-    EXPECT_TRUE(program->WaitForExit(kWindowTimeoutMs));
+  // The wizard, waited for at the given step.
+  HWND WizardAt(int step, int of) {
+    const std::string title = "Step " + std::to_string(step) + " of " + std::to_string(of);
+    return WaitFor([&] { return FindTopLevel(process.dwProcessId, title, true); });
   }
+  HWND Page(HWND sheet) {
+    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  }
+  // Replaces the current page's value, then presses a wizard button.
+  void Enter(HWND sheet, const char* value, WPARAM button) {
+    if (value)
+      SendDlgItemMessageA(Page(sheet), kValue, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value));
+    PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);
+  }
+  // Waits until the buttons that can be pressed (Help and Cancel aside) are as expected.
+  std::string Buttons(HWND sheet, const std::string& expected) {
+    const auto buttons = [&] {
+      std::string usable;
+      for (auto [id, name] :
+           {std::pair{kBack, "back "}, {kNext, "next"}, {kFinish, "finish"}, {kHelp, " help"}}) {
+        if (IsWindowVisible(GetDlgItem(sheet, id)) && IsWindowEnabled(GetDlgItem(sheet, id)))
+          usable += name;
+      }
+      return usable;
+    };
+    WaitFor([&] { return buttons() == expected ? sheet : nullptr; });
+    return buttons();
+  }
+  bool Exited() { return WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0; }
 
   testing_support::TempDir dir;
   std::string folder = dir.File("my books & more");
   std::string ebook = folder + "\\book.exe";
-  std::string rebrander = folder + "\\rebrander.exe";
   std::string original;
-  std::unique_ptr<RunningProgram> program;
+  PROCESS_INFORMATION process{};
+  HWND main = nullptr;
 };
 
-// The wizard, waited for at the given step.
-HWND WizardAt(DWORD processId, int step, int of) {
-  return WaitForTopLevel(processId, "Step " + std::to_string(step) + " of " + std::to_string(of),
-                         true);
-}
-
-HWND CurrentPage(HWND sheet) {
-  return reinterpret_cast<HWND>(SendMessageA(sheet, kCurrentPage, 0, 0));
-}
-
-bool Shown(HWND sheet, int id) {
-  HWND button = GetDlgItem(sheet, id);
-  return button && IsWindowVisible(button) && IsWindowEnabled(button);
-}
-
+// The main window and both kinds of page as their templates say, the wizard
+// run to Finish with Back on the way, the texts stored in place.
 TEST_F(RebranderEndToEnd, CustomizeThroughTheWizardStoresTheTextsInPlace) {
-  HWND main = Start();
-  ASSERT_NE(main, nullptr);
-  EXPECT_EQ(ControlText(main, kStatus), kBeforeHeld);
+  ASSERT_NE(Start(), nullptr);
+  ExpectBuiltAs(main, expected_windows::kMain);
+  RECT client{};
+  GetClientRect(main, &client);
+  EXPECT_EQ((std::vector<int>{client.right, client.bottom}),
+            Pixels(BaseUnits(expected_windows::kMain), {320, 200}));
+  EXPECT_EQ(TextOf(GetDlgItem(main, kStatus)), kBeforeHeld);
+  HMODULE program =
+      LoadLibraryExA((folder + "\\rebrander.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  EXPECT_NE(LoadIconA(program, MAKEINTRESOURCEA(128)), nullptr) << "icon 128 in the resources";
+  FreeLibrary(program);
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  GetGUIThreadInfo(process.dwThreadId, &thread);
+  EXPECT_EQ(thread.hwndFocus, GetDlgItem(main, kCustomize));
   Click(main, kCustomize);
 
-  HWND sheet = WizardAt(program->Id(), 1, 3);
+  HWND sheet = WizardAt(1, 3);
   ASSERT_NE(sheet, nullptr);
-  WaitFor([&] { return Shown(sheet, kNext) ? sheet : nullptr; });
-  EXPECT_FALSE(Shown(sheet, kBack));
-  EXPECT_FALSE(Shown(sheet, kFinish));
-  EXPECT_FALSE(Shown(sheet, kHelp));
-  EXPECT_EQ(ControlText(CurrentPage(sheet), kPrompt), "Title & subtitle:");
-  EXPECT_EQ(ControlText(CurrentPage(sheet), kValue), kBookTitle);
-  SetControlText(CurrentPage(sheet), kValue, "A New Title");
-  PostMessageA(sheet, kPressButton, kPressNext, 0);
+  EXPECT_EQ(GetWindow(sheet, GW_OWNER), main);
+  EXPECT_FALSE(IsWindowEnabled(main));
+  EXPECT_EQ(Buttons(sheet, "next"), "next");
+  ExpectBuiltAs(Page(sheet), expected_windows::kSingleLinePage);
+  EXPECT_EQ(TextOf(GetDlgItem(Page(sheet), kPrompt)), "Title & subtitle:");
+  EXPECT_EQ(TextOf(GetDlgItem(Page(sheet), kValue)), kBookTitle);
+  Enter(sheet, "A New Title", PSBTN_NEXT);
 
-  ASSERT_EQ(WizardAt(program->Id(), 2, 3), sheet);
-  SetControlText(CurrentPage(sheet), kValue, "Line one\r\nLine two");
-  PostMessageA(sheet, kPressButton, kPressNext, 0);
-  ASSERT_EQ(WizardAt(program->Id(), 3, 3), sheet);
-  WaitFor([&] { return Shown(sheet, kFinish) ? sheet : nullptr; });
-  EXPECT_TRUE(Shown(sheet, kBack));
-  EXPECT_FALSE(Shown(sheet, kNext));
-  SetControlText(CurrentPage(sheet), kValue, "Someone Else");
-  // Back and forth keeps what was typed on page 2.
-  PostMessageA(sheet, kPressButton, kPressBack, 0);
-  ASSERT_EQ(WizardAt(program->Id(), 2, 3), sheet);
-  EXPECT_EQ(ControlText(CurrentPage(sheet), kValue), "Line one\r\nLine two");
-  PostMessageA(sheet, kPressButton, kPressNext, 0);
-  ASSERT_EQ(WizardAt(program->Id(), 3, 3), sheet);
-  WaitFor([&] { return Shown(sheet, kFinish) ? sheet : nullptr; });
-  PostMessageA(sheet, kPressButton, kPressFinish, 0);
+  ASSERT_EQ(WizardAt(2, 3), sheet);
+  ExpectBuiltAs(Page(sheet), expected_windows::kMultiLinePage);
+  Enter(sheet, "Line one\r\nLine two", PSBTN_NEXT);
+  ASSERT_EQ(WizardAt(3, 3), sheet);
+  EXPECT_EQ(Buttons(sheet, "back finish"), "back finish");
+  Enter(sheet, "Someone Else", PSBTN_BACK);  // back and forth keeps what was typed on page 2
+  ASSERT_EQ(WizardAt(2, 3), sheet);
+  EXPECT_EQ(TextOf(GetDlgItem(Page(sheet), kValue)), "Line one\r\nLine two");
+  Enter(sheet, nullptr, PSBTN_NEXT);
+  ASSERT_EQ(WizardAt(3, 3), sheet);
+  Buttons(sheet, "back finish");
+  Enter(sheet, nullptr, PSBTN_FINISH);
 
   EXPECT_EQ(AnswerMessage(), "The E-Book has been successfully customized.");
-  EXPECT_EQ(ControlText(main, kStatus), kAfter);
-  Exit(main);
+  EXPECT_EQ(TextOf(GetDlgItem(main, kStatus)), kAfter);
+  PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box ends the program
+  EXPECT_TRUE(Exited());
 
   packing::EBookPackage stored;
   std::string error;
   ASSERT_TRUE(packing::LoadPackage(ebook, stored, error)) << error;
   EXPECT_EQ(stored.table.m_bRebranded, 1);
-  const char* values[] = {"A New Title", "first", "Line one\r\nLine two", "Someone Else"};
-  ASSERT_EQ(stored.table.GetSize(), 4);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(stored.table[i].m_strValue, values[i]);
+  std::vector<std::string> values;
+  for (int i = 0; i < stored.table.GetSize(); ++i) values.push_back(stored.table[i].m_strValue);
+  EXPECT_EQ(values, (std::vector<std::string>{"A New Title", "first", "Line one\r\nLine two",
+                                              "Someone Else"}));
   const int32_t tableAt = stored.trailer.m_nTableOffset;
   EXPECT_EQ(ReadFileBytes(ebook).substr(0, tableAt), original.substr(0, tableAt));
 }
 
-TEST_F(RebranderEndToEnd, CancelWritesNothing) {
-  HWND main = Start();
-  ASSERT_NE(main, nullptr);
+// Cancel writes nothing; View starts the E-Book, which Customize then refuses.
+TEST_F(RebranderEndToEnd, CancelWritesNothingAndARunningEBookIsRefusedAfterTheProbe) {
+  ASSERT_NE(Start(), nullptr);
   Click(main, kCustomize);
-  HWND sheet = WizardAt(program->Id(), 1, 3);
+  HWND sheet = WizardAt(1, 3);
   ASSERT_NE(sheet, nullptr);
-  SetControlText(CurrentPage(sheet), kValue, "Not kept");
-  PostMessageA(sheet, kPressButton, kPressCancel, 0);
-  WaitFor([&] { return IsWindow(sheet) ? nullptr : sheet; });
-  EXPECT_EQ(FindTopLevel(program->Id(), kTitle, true), nullptr) << "no message";
-  EXPECT_EQ(ControlText(main, kStatus), kBeforeHeld);
-  Exit(main);
-  EXPECT_EQ(ReadFileBytes(ebook), original);
-}
-
-TEST_F(RebranderEndToEnd, RunningEBookIsRefusedAfterTheProbeAndViewStartsIt) {
-  HWND main = Start();
-  ASSERT_NE(main, nullptr);
+  Enter(sheet, "Not kept", PSBTN_CANCEL);
+  WaitGone(sheet);
+  EXPECT_EQ(FindTopLevel(process.dwProcessId, kTitle, true), nullptr) << "no message";
+  EXPECT_EQ(TextOf(GetDlgItem(main, kStatus)), kBeforeHeld);
   // View starts the E-Book from this folder, whose name no command line may split.
   Click(main, kView);
-  HWND book = WaitForTopLevel(0, kBookTitle, false);
+  HWND book = WaitFor([] { return FindTopLevel(0, kBookTitle, false); });
   ASSERT_NE(book, nullptr) << "the E-Book did not start";
-  EXPECT_EQ(FindTopLevel(program->Id(), kTitle, true), nullptr) << "no message";
+  EXPECT_EQ(FindTopLevel(process.dwProcessId, kTitle, true), nullptr) << "no message";
 
   Click(main, kCustomize);  // about five seconds of probing
   EXPECT_EQ(AnswerMessage(),
             "The E-Book is already running. Please close it down before try to customize it.");
-  EXPECT_EQ(ControlText(main, kStatus), kBeforeHeld);
+  EXPECT_EQ(TextOf(GetDlgItem(main, kStatus)), kBeforeHeld);
   PostMessageA(book, WM_CLOSE, 0, 0);
-  WaitFor([&] { return IsWindow(book) ? nullptr : book; });
-  Exit(main);
+  WaitGone(book);
+  Click(main, IDCANCEL);
+  EXPECT_TRUE(Exited());
   EXPECT_EQ(ReadFileBytes(ebook), original);
+}
+
+// Without its stamp the program says so once, captioned with its own name,
+// and ends without showing its main window.
+TEST_F(RebranderEndToEnd, UnstampedRebranderShowsTheLoadErrorAndEnds) {
+  ASSERT_TRUE(CopyFileA(FromBuild(REBRANDER_EXE).c_str(), (folder + "\\bare.exe").c_str(), TRUE));
+  Launch("bare.exe");
+  EXPECT_EQ(AnswerMessage("bare"), formats::kErrorReadingRebrander);
+  EXPECT_TRUE(Exited());
+}
+
+// This process's own message boxes carry the icon asked for; the wait cursor
+// shows until switched off.
+HICON g_shownIcon = nullptr;
+TEST(Win32UserInterfaceTest, MessageIconsAndWaitCursor) {
+  ui::win32::CWin32UserInterface userInterface;
+  platform::SetUserInterface(&userInterface);
+  platform::SetApplicationName("Box");
+  for (const auto& [icon, expected] :
+       {std::pair{platform::MessageIcon::Exclamation, IDI_EXCLAMATION},
+        {platform::MessageIcon::Information, IDI_INFORMATION}}) {
+    g_shownIcon = nullptr;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+      if (HWND box = FindTopLevel(GetCurrentProcessId(), "Box", false)) {
+        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+          if ((GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            g_shownIcon = reinterpret_cast<HICON>(SendMessageA(c, STM_GETICON, 0, 0));
+          }
+        }
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+      }
+    });
+    platform::AfxMessageBox("text", icon);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(g_shownIcon, LoadIconA(nullptr, expected));
+  }
+  {
+    platform::CWaitCursor wait;
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_WAIT));
+  }
+  EXPECT_NE(GetCursor(), LoadCursorA(nullptr, IDC_WAIT));
+  platform::SetUserInterface(nullptr);
 }
 
 }  // namespace

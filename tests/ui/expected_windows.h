@@ -1,0 +1,42 @@
+// The main window and the two wizard pages as the user must get them, written
+// out apart from res/: the Qt and the Win32 tests check real windows against it.
+#pragma once
+
+#include "res/dialog_template.h"
+
+namespace expected_windows {
+
+using namespace res::style;
+using Kind = res::ControlKind;
+
+inline constexpr uint32_t kControl = kChild | kVisible;
+inline constexpr uint32_t kPage = kChild | kDisabled | kCaption | kDsSetFont;
+inline constexpr uint32_t kPrompt = kControl | kSsNoPrefix | kGroup;
+
+inline res::DialogTemplate Dialog(int id, const char* caption, int width, int height,
+                                  uint32_t style, std::vector<res::ControlTemplate> controls) {
+  const uint32_t exStyle = id == 102 ? kExAppWindow : 0;
+  return {id, caption, width, height, "MS Sans Serif", 8, style, exStyle, std::move(controls)};
+}
+
+inline const res::DialogTemplate kMain = Dialog(
+    102, "Customize", 320, 200,
+    kPopup | kVisible | kCaption | kSysMenu | kDsModalFrame | kDsSetFont,
+    {{1001, Kind::Static, "Reading Rebranding Information...", 7, 7, 244, 186, kControl | kGroup},
+     {1002, Kind::PushButton, "&Customize", 263, 7, 50, 14, kControl | kTabStop},
+     {2, Kind::PushButton, "E&xit", 263, 179, 50, 14, kControl | kTabStop},
+     {1004, Kind::PushButton, "&View E-Book", 263, 26, 50, 14, kControl | kTabStop}});
+
+inline const res::DialogTemplate kMultiLinePage =
+    Dialog(129, "Dialog", 310, 140, kPage,
+           {{1006, Kind::Edit, "", 7, 17, 296, 116,
+             kControl | kEsMultiLine | kEsWantReturn | kEsAutoVScroll | kEsAutoHScroll | kVScroll |
+                 kHScroll | kBorder | kTabStop},
+            {1005, Kind::Static, "Prompt", 7, 6, 296, 8, kPrompt}});
+
+inline const res::DialogTemplate kSingleLinePage = Dialog(
+    130, "Dialog", 310, 140, kPage,
+    {{1005, Kind::Static, "Prompt", 7, 6, 296, 8, kPrompt},
+     {1006, Kind::Edit, "", 7, 15, 296, 12, kControl | kEsAutoHScroll | kBorder | kTabStop}});
+
+}  // namespace expected_windows

@@ -1,0 +1,563 @@
+// The rebrander's windows on Qt, on real widgets: the windows built from the
+// templates, the message box and wait cursor, the main window, and the
+// Customize and View buttons end to end against E-Book files packed by the
+// project's packer.
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QStyle>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "ebook/store_journal.h"
+#include "formats/rebrand_info.h"
+#include "platform/io_faults.h"
+#include "platform/module_path.h"
+#include "tests/core/ebook_fixture.h"
+#include "tests/core/other_process.h"
+#include "tests/support/recording_ui.h"
+#include "tests/support/temp_dir.h"
+#include "tests/ui/expected_windows.h"
+#include "tools/mkebook/ebook_package.h"
+#include "tools/mkrebrander/stamp.h"
+#include "ui/framework/property_sheet.h"
+#include "ui/framework/win_app.h"
+#include "ui/qt/dialog_builder.h"
+#include "ui/qt/qt_user_interface.h"
+#include "ui/rebrand_dlg.h"
+
+namespace {
+
+using namespace testing_support;
+using namespace ebook_testing;
+using formats::CVariable;
+using ui::GetDlgItem;
+using Texts = std::vector<std::string>;
+
+const std::string kStored = "The E-Book has been successfully customized.";
+const std::string kAlready = "This E-Book has already been rebranded.";
+
+CVariable Var(const std::string& prompt, const std::string& value, int type, int editable = 1) {
+  return Variable("id:" + prompt, prompt, value, editable, type);
+}
+
+// The wizard as the user sees it.
+struct Wizard {
+  QWidget* sheet = QApplication::activeModalWidget();
+
+  QPushButton* Button(int id) const { return GetDlgItem<QPushButton>(sheet, id); }
+  // A control of the current page; the pages seen before stay, hidden.
+  QWidget* Shown(int id) const {
+    for (QWidget* control : sheet->findChildren<QWidget*>(QString::number(id))) {
+      if (control->isVisible()) return control;
+    }
+    return nullptr;
+  }
+  QWidget* Edit() const { return Shown(res::IDC_VALUE); }
+  // Title, prompt, kind of field and its text, the buttons that can be
+  // pressed, and how many pages have been built so far.
+  std::string Describe() const {
+    auto* lines = qobject_cast<QPlainTextEdit*>(Edit());
+    std::string text =
+        sheet->windowHandle()->title().toStdString() + ": " +
+        qobject_cast<QLabel*>(Shown(res::IDC_PROMPT))->text().toStdString() +
+        (lines ? " [multi] " + lines->toPlainText().toStdString()
+               : " [single] " + qobject_cast<QLineEdit*>(Edit())->text().toStdString()) +
+        " |";
+    for (int id : {ui::ID_WIZBACK, ui::ID_WIZNEXT, ui::ID_WIZFINISH, res::IDCANCEL, ui::IDHELP}) {
+      if (Button(id)->isVisible() && Button(id)->isEnabled())
+        text += " " + Button(id)->text().toStdString();
+    }
+    const auto built =
+        sheet->findChildren<QLineEdit*>().size() + sheet->findChildren<QPlainTextEdit*>().size();
+    return text + " | " + std::to_string(built) + " built";
+  }
+  // Replaces the field's text by typing, as a user would.
+  void Type(const QString& text) const {
+    Edit()->setFocus();
+    QTest::keyClick(Edit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(Edit(), Qt::Key_Delete);
+    QTest::keyClicks(Edit(), text);
+  }
+  void Press(int id) const {
+    QTest::mouseClick(Button(id), Qt::LeftButton);
+    QCoreApplication::processEvents();  // the buttons follow a page change by a posted message
+  }
+};
+
+// Runs `action` from the event loop once a modal window other than the one
+// active now is up. Setting the returned flag to false withdraws it.
+std::shared_ptr<bool> WhenModal(std::function<void()> action,
+                                QPointer<QWidget> before = QApplication::activeModalWidget(),
+                                std::shared_ptr<bool> pending = std::make_shared<bool>(true)) {
+  QTimer::singleShot(0, qApp, [=] {
+    if (!*pending) return;
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal == before) {
+      WhenModal(action, before, pending);
+    } else {
+      *pending = false;
+      action();
+    }
+  });
+  return pending;
+}
+
+class RebranderTest : public ::testing::Test {
+ protected:
+  RebranderTest() {
+    WriteFileBytes(rebranderPath, "program bytes");
+    info.m_strEBookFile = "book.exe";
+    info.m_strEBookId = "Book-ID";
+    info.m_strStatusBefore = "Press Customize & make it yours.\nSecond line";
+    info.m_strStatusAfter = "Customized.";
+    info.m_strTitle = "My <b>Book</b> [*]";
+    WriteFileBytes(program, "#!/bin/sh\ntouch \"$0.started\"\nexit 0\n");
+    chmod(program.c_str(), 0755);
+    platform::OverrideModuleFileName(rebranderPath);
+    Reset();
+  }
+  ~RebranderTest() override {
+    platform::OverrideModuleFileName(std::nullopt);
+    Reset();
+  }
+  static void Reset() {
+    formats::ResetRebrandInfoForTesting();
+    platform::ResetApplicationNameForTesting();
+  }
+
+  // Stamps the stand-in rebrander with `info`, to be read afresh.
+  void Stamp() {
+    std::string error;
+    ASSERT_TRUE(stamping::StampRebrander(rebranderPath, rebranderPath, info, 1, error)) << error;
+    formats::ResetRebrandInfoForTesting();
+  }
+
+  // Stamps, then runs the program's application object; `body` runs inside
+  // the main window's modal loop, and the window is closed after it.
+  void Run(const std::function<void()>& body) {
+    Stamp();
+    recorder.messages.clear();
+    ui::CWinApp* app = ui::AfxGetApp();
+    bool ran = false;
+    auto pending = WhenModal([&] {
+      ran = true;
+      auto* main = static_cast<ui::CDialog*>(app->m_pMainWnd);
+      mainWindow = static_cast<QWidget*>(main->GetSafeHwnd());
+      EXPECT_TRUE(QTest::qWaitForWindowExposed(mainWindow));
+      body();
+      main->EndDialog(ui::IDCANCEL);
+    });
+    EXPECT_FALSE(app->InitInstance());
+    *pending = false;
+    EXPECT_TRUE(ran) << "the main window never came up";
+  }
+
+  TempDir dir;
+  std::string rebranderPath = dir.File("rebrander.bin");
+  RecordingUserInterface recorder;
+  formats::CInfoBlock info;
+  QWidget* mainWindow = nullptr;
+
+  void Pack(const std::vector<CVariable>& variables) {
+    packing::EBookPackage package;
+    package.trailer.SetId(info.m_strEBookId);
+    package.trailer.m_nVersion = 1;
+    for (const CVariable& v : variables) package.table.Add(v);
+    std::string error;
+    ASSERT_TRUE(packing::PackEBook(program, package, ebookPath, error)) << error;
+  }
+  // The stored values, and last whether the table is marked rebranded.
+  Texts Stored() {
+    packing::EBookPackage package;
+    std::string error;
+    EXPECT_TRUE(packing::LoadPackage(ebookPath, package, error)) << error;
+    Texts values;
+    for (int i = 0; i < package.table.GetSize(); ++i) values.push_back(package.table[i].m_strValue);
+    values.push_back(package.table.m_bRebranded ? "rebranded" : "not rebranded");
+    return values;
+  }
+
+  // Presses Customize; `drive` runs if the wizard comes up (none: cancel it).
+  void Customize(std::function<void(const Wizard&)> drive = nullptr) {
+    wizardShown = false;
+    auto pending = WhenModal([this, drive] {
+      wizardShown = true;
+      EXPECT_TRUE(QTest::qWaitForWindowExposed(QApplication::activeModalWidget()));
+      QCoreApplication::processEvents();
+      drive ? drive(Wizard()) : Wizard().Press(res::IDCANCEL);
+      QWidget* sheet = Wizard().sheet;  // a wizard left open would stop the run
+      QTimer::singleShot(2000, sheet, [sheet] {
+        ADD_FAILURE() << "the wizard is still open";
+        sheet->close();
+      });
+    });
+    Click(res::IDC_CUSTOMIZE);
+    *pending = false;
+  }
+  // Goes through every page unchanged and finishes.
+  void Finish() {
+    Customize([](const Wizard& w) {
+      while (w.Button(ui::ID_WIZNEXT)->isVisible()) w.Press(ui::ID_WIZNEXT);
+      w.Press(ui::ID_WIZFINISH);
+    });
+  }
+
+  void Click(int id) { QTest::mouseClick(GetDlgItem<QPushButton>(mainWindow, id), Qt::LeftButton); }
+  // Presses View; true once the E-Book has run.
+  bool View() {
+    QFile::remove(QString::fromStdString(ebookPath + ".started"));
+    Click(res::IDC_VIEW_EBOOK);
+    return QTest::qWaitFor(
+        [&] { return QFile::exists(QString::fromStdString(ebookPath + ".started")); });
+  }
+
+  std::string Status() const {
+    return GetDlgItem<QLabel>(mainWindow, res::IDC_STATUS)->text().toStdString();
+  }
+  std::string Title() const { return mainWindow->windowHandle()->title().toStdString(); }
+  Texts Messages() const {
+    Texts texts;
+    for (const auto& m : recorder.messages) texts.push_back(m.text);
+    return texts;
+  }
+
+  // Leaves what a store cut short after its first write leaves: the journal
+  // holding the E-Book's old bytes, and the E-Book torn.
+  void InterruptStore() {
+    const std::string kept = dir.File("kept");
+    platform::SetIoFaultHook([&](const platform::IoChange& change) {
+      std::error_code ignored;
+      if (change.operation == platform::IoOperation::Remove && change.path == JournalPath()) {
+        std::filesystem::copy_file(change.path, kept, ignored);
+      }
+      return true;
+    });
+    Customize([](const Wizard& w) {
+      w.Type("never kept");
+      w.Press(ui::ID_WIZFINISH);
+    });
+    platform::SetIoFaultHook({});
+    std::filesystem::rename(kept, JournalPath());
+    std::filesystem::resize_file(ebookPath, std::filesystem::file_size(ebookPath) - 50);
+    recorder.messages.clear();
+  }
+  std::string JournalPath() const { return ebook::JournalPathFor(ebookPath); }
+
+  std::string program = dir.File("program");
+  std::string ebookPath = dir.File(kEBookName);
+  bool wizardShown = false;
+};
+
+// Each control where its dialog units put it, of its kind, with its text, and
+// Tab through the tab stops in template order, on a small and a large font.
+TEST(DialogLayoutTest, WindowsAreBuiltAsTheirTemplatesSayOnAnyFont) {
+  using namespace expected_windows;
+  for (const res::DialogTemplate* expected : {&kMain, &kMultiLinePage, &kSingleLinePage}) {
+    for (int points : {8, 16}) {
+      SCOPED_TRACE(std::to_string(expected->id) + " at " + std::to_string(points));
+      QWidget window;
+      window.setFont(QFont(window.font().family(), points));
+      ui::BuildDialog(&window, res::GetDialogTemplate(expected->id));
+      // Dialog base units as the platform defines them: the font's average
+      // letter width, rounded, and its height.
+      const QFontMetrics metrics(window.font());
+      const QSize base(
+          (metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 +
+           1) /
+              2,
+          metrics.height());
+      const auto x = [&](int units) { return qRound(units * base.width() / 4.0); };
+      const auto y = [&](int units) { return qRound(units * base.height() / 8.0); };
+      EXPECT_EQ(window.windowTitle().toStdString(), expected->caption);
+      EXPECT_EQ(window.size(), QSize(x(expected->width), y(expected->height)));
+      std::vector<int> tabStops;
+      for (const res::ControlTemplate& c : expected->controls) {
+        QWidget* widget = GetDlgItem<QWidget>(&window, c.id);
+        ASSERT_NE(widget, nullptr) << c.id;
+        EXPECT_EQ(widget->geometry(), QRect(x(c.x), y(c.y), x(c.width), y(c.height)));
+        if (c.style & kTabStop) tabStops.push_back(c.id);
+        const auto* label = qobject_cast<QLabel*>(widget);
+        const auto* button = qobject_cast<QPushButton*>(widget);
+        const auto* lines = qobject_cast<QPlainTextEdit*>(widget);
+        EXPECT_EQ(label ? Kind::Static : button ? Kind::PushButton : Kind::Edit, c.kind);
+        EXPECT_EQ((label ? label->text() : button ? button->text() : "").toStdString(), c.text);
+        EXPECT_EQ(lines != nullptr, (c.style & kEsMultiLine) != 0);
+        EXPECT_EQ(lines ? lines->lineWrapMode() : QPlainTextEdit::NoWrap, QPlainTextEdit::NoWrap);
+      }
+      QWidget* focus = ui::FirstTabStop(&window);
+      for (int id : tabStops) {
+        EXPECT_EQ(focus->objectName().toInt(), id);
+        do {
+          focus = focus->nextInFocusChain();
+        } while (focus->focusPolicy() == Qt::NoFocus || focus == &window);
+      }
+      EXPECT_EQ(focus, ui::FirstTabStop(&window)) << "and round again";
+    }
+  }
+}
+
+// Titles and the status as the stamp holds them, never markup; the title also
+// captions every later message. Enter presses the focused button: there is no
+// default button that would end the dialog.
+TEST_F(RebranderTest, MainWindowShowsStampedTextsPlainlyAndIconWhenMinimisedAndEnds) {
+  const std::pair<std::string, std::function<void()>> runs[] = {
+      {"My <b>Book</b> [*]", [&] { Click(ui::IDCANCEL); }},
+      {"", [&] { QTest::keyClick(mainWindow, Qt::Key_Escape); }},
+      {"Plain", [&] { mainWindow->close(); }}};
+  for (const auto& [title, end] : runs) {
+    info.m_strTitle = title;
+    Run([&] {
+      const auto* status = GetDlgItem<QLabel>(mainWindow, res::IDC_STATUS);
+      EXPECT_EQ(mainWindow->windowHandle()->title().toStdString(), title);
+      EXPECT_EQ(status->text().toStdString(), info.m_strStatusBefore);
+      EXPECT_EQ(status->textFormat(), Qt::PlainText);
+      EXPECT_TRUE(status->wordWrap());
+      EXPECT_FALSE(mainWindow->windowIcon().isNull());
+      EXPECT_EQ(QApplication::focusWidget(), GetDlgItem<QPushButton>(mainWindow, 1002));
+      EXPECT_TRUE(recorder.messages.empty());
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+      EXPECT_TRUE(mainWindow->isVisible());
+      // Minimised, the window alone (no controls) shows its background with
+      // the icon centred on it, at the system's icon size.
+      mainWindow->setWindowState(Qt::WindowMinimized);
+      QImage image(mainWindow->size(), QImage::Format_ARGB32_Premultiplied);
+      image.fill(Qt::transparent);
+      mainWindow->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+      const int size = mainWindow->style()->pixelMetric(QStyle::PM_LargeIconSize);
+      QRect centred(0, 0, size, size), drawn;
+      centred.moveCenter(mainWindow->rect().center());
+      const QRgb background = mainWindow->palette().color(QPalette::Window).rgba();
+      for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+          if (image.pixel(x, y) != background) drawn |= QRect(x, y, 1, 1);
+        }
+      }
+      EXPECT_GT(drawn.width(), size / 2);
+      EXPECT_TRUE(centred.contains(drawn)) << "outside the icon, the background is erased";
+      end();
+      EXPECT_FALSE(mainWindow->isVisible());
+    });
+    ASSERT_EQ(recorder.messages.size(), 1u) << "Customize found no E-Book";
+    EXPECT_EQ(recorder.messages[0].caption, title);
+  }
+}
+
+TEST_F(RebranderTest, LoadErrorShowsOneMessageCaptionedWithExecutableNameAndEnds) {
+  bool loopEntered = false;
+  auto pending = WhenModal([&] {
+    loopEntered = true;
+    QApplication::activeModalWidget()->close();
+  });
+  ui::CRebrandDlg dlg;
+  EXPECT_EQ(dlg.DoModal(), ui::IDCANCEL);
+  *pending = false;
+  EXPECT_FALSE(loopEntered);
+  ASSERT_EQ(recorder.messages.size(), 1u);
+  EXPECT_EQ(recorder.messages[0].caption + "|" + recorder.messages[0].text,
+            std::string("rebrander|") + formats::kErrorReadingRebrander);
+  EXPECT_EQ(recorder.messages[0].icon, platform::MessageIcon::Exclamation);
+}
+
+TEST(QtUserInterfaceTest, MessageBoxShowsPlainTextWithCaptionIconAndOkOnlyAndWaitCursor) {
+  ui::CQtUserInterface userInterface;
+  for (auto [icon, shownAs] : {std::pair{platform::MessageIcon::Exclamation, QMessageBox::Warning},
+                               {platform::MessageIcon::Information, QMessageBox::Information}}) {
+    QMessageBox* box = nullptr;
+    WhenModal([&] {
+      box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      EXPECT_EQ(box->windowTitle() + "|" + box->text(), "Cap|<i>not italic</i>\nline");
+      EXPECT_EQ(box->icon(), shownAs);
+      EXPECT_EQ(box->textFormat(), Qt::PlainText);
+      EXPECT_EQ(box->buttons().size(), 1);
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    userInterface.ShowMessage("Cap", "<i>not italic</i>\nline", icon);
+    EXPECT_NE(box, nullptr);
+  }
+  userInterface.SetWaitCursor(true);
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  userInterface.SetWaitCursor(false);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Types 0 and 1 get a one-line page, 2 and 3 a multi-line one, numbered by
+// page; variables that are not editable or of another type get none and are
+// written back as read. Pages are built when first shown and keep what was
+// typed on them; Enter starts a new line on a multi-line page and finishes on
+// the last one-line page.
+TEST_F(RebranderTest, EachEditableVariableOfAKnownTypeGetsThePageOfItsType) {
+  Pack({Var("Title", "Old title", 0), Var("Hidden", "keep", 2, 0), Var("Notes", "n", 3),
+        Var("Odd", "odd", 4), Var("Dedication", "To you", 2), Var("Neg", "x", -1),
+        Var("Name & address", "Ann", 1)});
+  Texts seen;
+  Run([&] {
+    Customize([&](const Wizard& w) {
+      seen.push_back(w.Describe());
+      w.Type("New title");
+      w.Press(ui::ID_WIZNEXT);
+      seen.push_back(w.Describe());
+      w.Type("Line one");
+      QTest::keyClick(w.Edit(), Qt::Key_Return);
+      QTest::keyClicks(w.Edit(), "Line two");
+      for (int button : {ui::ID_WIZBACK, ui::ID_WIZNEXT, ui::ID_WIZNEXT, ui::ID_WIZNEXT}) {
+        w.Press(button);
+        seen.push_back(w.Describe());
+      }
+      w.Type("Bea");
+      QTest::keyClick(w.Edit(), Qt::Key_Return);
+    });
+    EXPECT_EQ(Status(), info.m_strStatusAfter);
+  });
+  EXPECT_EQ(
+      seen,
+      (Texts{"Step 1 of 4: Title [single] Old title | &Next > Cancel | 1 built",
+             "Step 2 of 4: Notes [multi] n | < &Back &Next > Cancel | 2 built",
+             "Step 1 of 4: Title [single] New title | &Next > Cancel | 2 built",
+             "Step 2 of 4: Notes [multi] Line one\nLine two | < &Back &Next > Cancel | 2 built",
+             "Step 3 of 4: Dedication [multi] To you | < &Back &Next > Cancel | 3 built",
+             "Step 4 of 4: Name & address [single] Ann | < &Back Finish Cancel | 4 built"}));
+  EXPECT_EQ(Stored(), (Texts{"New title", "keep", "Line one\r\nLine two", "odd", "To you", "x",
+                             "Bea", "rebranded"}));
+  ASSERT_EQ(Messages(), Texts{kStored});
+  EXPECT_EQ(recorder.messages[0].icon, platform::MessageIcon::Information);
+  EXPECT_EQ(recorder.messages[0].caption, info.m_strTitle);
+}
+
+// Cancel, Escape and the close box write nothing, even after a run that
+// stored, and bring back the status from before.
+TEST_F(RebranderTest, LeavingTheWizardWithoutFinishWritesNothing) {
+  Pack({Var("Only", "value", 3)});
+  info.m_bAllowRepeat = 1;
+  Run([&] {
+    for (const auto& leave : std::vector<std::function<void(const Wizard&)>>{
+             [](const Wizard& w) { w.Press(res::IDCANCEL); },
+             [](const Wizard& w) { QTest::keyClick(w.Edit(), Qt::Key_Escape); },
+             [](const Wizard& w) { w.sheet->close(); }}) {
+      Finish();
+      const std::string before = ReadFileBytes(ebookPath);
+      ASSERT_EQ(Status(), info.m_strStatusAfter);
+      Customize([&](const Wizard& w) {
+        EXPECT_EQ(w.Describe(), "Step 1 of 1: Only [multi] value | Finish Cancel | 1 built");
+        w.Type("typed, then thrown away");
+        leave(w);
+      });
+      EXPECT_TRUE(wizardShown);
+      EXPECT_EQ(ReadFileBytes(ebookPath), before);
+      EXPECT_EQ(Status(), info.m_strStatusBefore);
+    }
+    EXPECT_EQ(Messages(), Texts(3, kStored));
+  });
+}
+
+// A stored E-Book is refused a second run unless the stamp allows repeats; a
+// repeat stores again, or, when the store fails, reports it and brings back
+// the status from before.
+TEST_F(RebranderTest, SecondRunIsRefusedUnlessRepeatsAreAllowed) {
+  for (int allowRepeat : {0, 1}) {
+    SCOPED_TRACE(allowRepeat);
+    Pack({Var("One", "1", 0)});
+    info.m_bAllowRepeat = allowRepeat;
+    Run([&] {
+      for (const char* typed : {"first", "again"}) {
+        Customize([typed](const Wizard& w) {
+          w.Type(typed);
+          w.Press(ui::ID_WIZFINISH);
+        });
+      }
+      EXPECT_EQ(wizardShown, allowRepeat == 1);
+      EXPECT_EQ(Status(), info.m_strStatusAfter);
+      EXPECT_EQ(Stored(), (Texts{allowRepeat ? "again" : "first", "rebranded"}));
+      EXPECT_EQ(Messages(), (Texts{kStored, allowRepeat ? kStored : kAlready}));
+      EXPECT_EQ(recorder.messages[1].icon, allowRepeat ? platform::MessageIcon::Information
+                                                       : platform::MessageIcon::Exclamation);
+      if (!allowRepeat) return;
+
+      const std::string before = ReadFileBytes(ebookPath);
+      Customize([this](const Wizard& w) {
+        w.Type("never stored");
+        chmod(ebookPath.c_str(), 0444);  // made read-only while the wizard is open
+        w.Press(ui::ID_WIZFINISH);
+      });
+      EXPECT_EQ(Messages().back(), kCantOpenForWriting);
+      EXPECT_EQ(ReadFileBytes(ebookPath), before);
+      EXPECT_EQ(Status(), info.m_strStatusBefore);
+    });
+  }
+}
+
+// Values the user did not touch keep their exact bytes, even ones the locale
+// cannot show. A table with nothing to edit shows no wizard.
+TEST_F(RebranderTest, UntouchedValuesKeepTheirBytesAndNothingToEditShowsNoWizard) {
+  const std::string raw = "caf\xe9 \xff\xfe bytes\r\nlone\nfeed";
+  Pack({Var("Raw", raw, 0), Var("Raw lines", raw, 2)});
+  Run([&] {
+    Finish();
+    EXPECT_EQ(Stored(), (Texts{raw, raw, "rebranded"}));
+    Pack({});
+    Customize();
+    EXPECT_EQ(Status(), info.m_strStatusBefore);
+    Pack({Var("Hidden", "h", 0, 0), Var("Odd", "o", 9)});
+    const std::string before = ReadFileBytes(ebookPath);
+    Customize();
+    EXPECT_FALSE(wizardShown);
+    EXPECT_EQ(Messages(), (Texts{kStored, "No variables found."}));
+    EXPECT_EQ(ReadFileBytes(ebookPath), before);
+  });
+}
+
+// A failed check stops both buttons before anything else. View then redraws
+// title and status from the stamp as it is now; Customize leaves them.
+TEST_F(RebranderTest, ViewRedrawsTitleAndStatusWhateverTheCheckSays) {
+  Run([&] {
+    const std::string shown = Title() + Status();
+    info.m_strTitle = "Restamped";
+    info.m_strStatusBefore = " status";
+    Stamp();
+    Customize();
+    EXPECT_EQ(Title() + Status(), shown);
+    Click(res::IDC_VIEW_EBOOK);
+    EXPECT_EQ(Title() + Status(), "Restamped status");
+    EXPECT_FALSE(wizardShown);
+    EXPECT_EQ(Messages(), Texts(2, NotFoundText(dir.Path() + "/")));
+
+    Pack({Var("One", "1", 0)});
+    const size_t handles = OpenHandleCount();
+    Finish();
+    EXPECT_TRUE(View()) << "the E-Book did not start";
+    EXPECT_EQ(Messages().back(), kStored);
+    EXPECT_EQ(OpenHandleCount(), handles) << "no descriptor outlives a click";
+  });
+}
+
+TEST_F(RebranderTest, ViewAndCustomizeRollBackAnInterruptedStoreBeforeTheirChecks) {
+  Pack({Var("One", "1", 0)});
+  const std::string original = ReadFileBytes(ebookPath);
+  Run([&] {
+    InterruptStore();
+    EXPECT_TRUE(View());
+    EXPECT_EQ(Messages(), Texts{kInterruptedUndone});
+    EXPECT_EQ(recorder.messages[0].icon, platform::MessageIcon::Information);
+    EXPECT_EQ(ReadFileBytes(ebookPath), original);
+
+    InterruptStore();
+    Customize();
+    EXPECT_TRUE(wizardShown) << "the wizard comes up on the rolled-back E-Book";
+    EXPECT_EQ(Messages(), Texts{kInterruptedUndone});
+    EXPECT_EQ(ReadFileBytes(ebookPath), original);
+    EXPECT_FALSE(std::filesystem::exists(JournalPath()));
+  });
+}
+
+}  // namespace
