@@ -11,9 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-bool Click(QWidget* window, const QString& text) {
+static bool Click(QWidget* window, const QString& text) {
   for (QPushButton* button : window->findChildren<QPushButton*>()) {
     if (button->isVisible() && button->isEnabled() && button->text() == text) {
       // Queued: a click that opens a modal window must not block the timer.
@@ -24,33 +22,28 @@ bool Click(QWidget* window, const QString& text) {
   return false;
 }
 
-void Step() {
+static void Step() {
   static bool customized = false;  // a hung rebrander is the caller's timeout to end
+  QTimer::singleShot(50, &Step);
   QWidget* window = QApplication::activeModalWidget();
-  for (QWidget* top : QApplication::topLevelWidgets()) {
+  for (QWidget* top : QApplication::topLevelWidgets())
     if (!window && top->isVisible()) window = top;
-  }
   if (!window) return;
   if (auto* box = qobject_cast<QMessageBox*>(window)) {
     std::fprintf(stderr, "message: %s\n", box->text().toUtf8().constData());
     QTimer::singleShot(0, box, &QMessageBox::accept);
-    customized = true;  // success or not, the run is over
-  } else if (Click(window, customized ? "E&xit" : "&Customize")) {
-    customized = true;
-  } else {
+  } else if (!Click(window, customized ? "E&xit" : "&Customize")) {
     const QString text = QString::fromUtf8(std::getenv("DRIVER_TEXT"));
     for (QLineEdit* line : window->findChildren<QLineEdit*>()) line->setText(text);
     for (QPlainTextEdit* edit : window->findChildren<QPlainTextEdit*>()) edit->setPlainText(text);
     if (!Click(window, "&Next >")) Click(window, "Finish");
+    return;
   }
+  customized = true;  // the wizard is up, or a message ended the run, success or not
 }
 
-void StartDriving() {
-  auto* timer = new QTimer(QCoreApplication::instance());
-  QObject::connect(timer, &QTimer::timeout, &Step);
-  timer->start(50);
+static void StartDriving() {
+  QTimer::singleShot(50, &Step);
 }
-
-}  // namespace
 
 Q_COREAPP_STARTUP_FUNCTION(StartDriving)
