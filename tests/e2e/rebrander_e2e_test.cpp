@@ -27,7 +27,6 @@ using Kind = res::ControlKind;
 using testing_support::ReadFileBytes;
 
 constexpr char kTitle[] = "E2E Book & Co";
-constexpr char kBookTitle[] = "Lanterns";
 // The status static takes '&' for a mnemonic: the text it holds doubles it, so
 // that one '&' shows.
 constexpr char kBeforeHeld[] = "Press Customize && make it yours.";
@@ -127,7 +126,7 @@ class RebranderEndToEnd : public ::testing::Test {
     packing::EBookPackage package;
     package.trailer.SetId("E2E Book 1");
     package.trailer.m_nVersion = 4;
-    package.table.Add(ebook_testing::Variable("title", "Title & subtitle:", kBookTitle, 1, 0));
+    package.table.Add(ebook_testing::Variable("title", "Title & subtitle:", "Lanterns", 1, 0));
     package.table.Add(ebook_testing::Variable("edition", "Edition", "first", 0, 0));
     package.table.Add(ebook_testing::Variable("dedication", "Dedication:", "For you", 1, 3));
     package.table.Add(ebook_testing::Variable("author", "Author:", "Me", 1, 1));
@@ -258,7 +257,8 @@ TEST_F(RebranderEndToEnd, CustomizeThroughTheWizardStoresTheTextsInPlaceAndViewS
   EXPECT_EQ(TextOf(GetDlgItem(main, kStatus)), kAfter);
 
   Click(main, kView);
-  HWND book = WaitFor([] { return FindTopLevel(0, kBookTitle, false); });
+  // The E-Book captions its window with its stored title.
+  HWND book = WaitFor([] { return FindTopLevel(0, "A New Title", false); });
   ASSERT_NE(book, nullptr) << "the E-Book did not start";
   PostMessageA(book, WM_CLOSE, 0, 0);
   WaitGone(book);
