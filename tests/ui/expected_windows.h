@@ -11,7 +11,6 @@ using Kind = res::ControlKind;
 
 inline constexpr uint32_t kControl = kChild | kVisible;
 inline constexpr uint32_t kPage = kChild | kDisabled | kCaption | kDsSetFont;
-inline constexpr uint32_t kPrompt = kControl | kSsNoPrefix | kGroup;
 
 inline res::DialogTemplate Dialog(int id, const char* caption, int width, int height,
                                   uint32_t style, std::vector<res::ControlTemplate> controls) {
@@ -32,11 +31,11 @@ inline const res::DialogTemplate kMultiLinePage =
            {{1006, Kind::Edit, "", 7, 17, 296, 116,
              kControl | kEsMultiLine | kEsWantReturn | kEsAutoVScroll | kEsAutoHScroll | kVScroll |
                  kHScroll | kBorder | kTabStop},
-            {1005, Kind::Static, "Prompt", 7, 6, 296, 8, kPrompt}});
+            {1005, Kind::Static, "Prompt", 7, 6, 296, 8, kControl | kSsNoPrefix | kGroup}});
 
 inline const res::DialogTemplate kSingleLinePage = Dialog(
     130, "Dialog", 310, 140, kPage,
-    {{1005, Kind::Static, "Prompt", 7, 6, 296, 8, kPrompt},
+    {{1005, Kind::Static, "Prompt", 7, 6, 296, 8, kControl | kSsNoPrefix | kGroup},
      {1006, Kind::Edit, "", 7, 15, 296, 12, kControl | kEsAutoHScroll | kBorder | kTabStop}});
 
 }  // namespace expected_windows
