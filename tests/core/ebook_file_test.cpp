@@ -1,13 +1,10 @@
 // The E-Book file: finding and checking it, probing that nobody else has it
 // open, loading its table and storing it back in place, and files with
 // hostile values that must give their message and never be written.
-#include <algorithm>
 #include <climits>
 #include <fstream>
 #include <optional>
 
-#include "platform/module_path.h"
-#include "platform/sleep.h"
 #include "tests/core/ebook_fixture.h"
 
 namespace ebook_testing {
@@ -17,7 +14,7 @@ namespace {
 // names the rebrander's folder.
 TEST_F(EBookTest, ValidatePassesTheRightEBookSilentlyAndGivesEachWrongOneItsMessage) {
   SetReadOnly(EBookPath(), true);
-  EXPECT_EQ(CEBookFile().GetPath(), dir.Path() + kPathSeparator + "book.exe");
+  EXPECT_EQ(CEBookFile().GetPath(), dir.File("book.exe"));
   EXPECT_TRUE(CEBookFile().Validate()) << "even when read-only";
   EXPECT_TRUE(ui.messages.empty());
   std::string id;
@@ -40,15 +37,11 @@ TEST_F(EBookTest, ValidatePassesTheRightEBookSilentlyAndGivesEachWrongOneItsMess
       {"", NotFoundText(dir.Path() + kPathSeparator)},
       {"folder", NotFoundText(dir.Path() + kPathSeparator)},
   };
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    SCOPED_TRACE(i);
-    const auto& [bytes, message] = cases[i];
+  for (const auto& [bytes, message] : cases) {
+    SCOPED_TRACE(bytes.size());
     fs::remove(EBookPath());
-    if (bytes == "folder") {
-      fs::create_directory(EBookPath());
-    } else if (!bytes.empty()) {
-      WriteFileBytes(EBookPath(), bytes);
-    }
+    if (bytes == "folder") fs::create_directory(EBookPath());
+    if (!bytes.empty() && bytes != "folder") WriteFileBytes(EBookPath(), bytes);
     EXPECT_FALSE(CEBookFile().Validate());
     ExpectOnlyMessage(message);
   }
@@ -64,23 +57,22 @@ TEST_F(EBookTest, ProbeTriesFiveTimesASecondApartUnderTheWaitCursor) {
   SetSleeper([&](uint32_t ms) {
     sleeps.push_back(ms);
     cursorOnWhileSleeping = cursorOnWhileSleeping && ui.waitCursor == std::vector<bool>{true};
-    if (holder && sleeps.size() == releaseAfter) holder->Stop();
+    if (holder && sleeps.size() == releaseAfter) holder->Kill();
   });
   WriteRunnableEBook();
   const struct {
-    const char* what;
     std::optional<ChildCommand> holder;
     size_t releaseAfter;  // sleeps; 0 for never
     size_t sleeps;        // of 1000 ms; five means the probe failed
   } cases[] = {
-      {"free", std::nullopt, 0, 0},
-      {"freed after two sleeps", OpensPlainly(EBookPath()), 2, 2},
-      {"freed only after the fifth sleep", OpensPlainly(EBookPath()), 5, 5},
-      {"held throughout", OpensPlainly(EBookPath()), 0, 5},
-      {"running", Runs(EBookPath()), 0, 5},
+      {std::nullopt, 0, 0},
+      {OpensPlainly(EBookPath()), 2, 2},
+      {OpensPlainly(EBookPath()), 5, 5},  // freed only after the last sleep
+      {OpensPlainly(EBookPath()), 0, 5},
+      {Runs(EBookPath()), 0, 5},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.holder ? (*c.holder)[1] + std::to_string(c.releaseAfter) : "free");
     sleeps.clear();
     ui.waitCursor.clear();
     ASSERT_TRUE(!c.holder || holder.emplace(*c.holder).Ready());
@@ -101,37 +93,29 @@ TEST_F(EBookTest, ProbeTriesFiveTimesASecondApartUnderTheWaitCursor) {
 
 class TableIoTest : public EBookTest {
  protected:
-  std::string Encoded(const CVariableTable& table) {
-    return EncodedTable(dir.File("scratch"), table);
-  }
   // The table holds what was stored; the file still passes the checks.
   void ExpectStored(const CVariableTable& stored) {
     EXPECT_TRUE(CEBookFile().Validate());
-    EXPECT_EQ(Encoded(Load()), Encoded(stored));
+    EXPECT_EQ(Encode(Load()), Encode(stored));
   }
-  // Loading gives the read message, storing (when asked) the write message,
-  // and nothing is changed.
-  void ExpectRefused(bool store) {
+  // With the E-Book made of `bytes` (when given), loading gives the read
+  // message, storing (when asked) the write message, and nothing is changed.
+  void ExpectRefused(bool store, const std::optional<std::string>& bytes = {}) {
+    if (bytes) WriteFileBytes(EBookPath(), *bytes);
     IoRecorder io;
     CVariableTable table;
     EXPECT_FALSE(CEBookFile().LoadTable(table));
     ExpectOnlyMessage(kErrorReading);
     EXPECT_TRUE(!store || !CEBookFile().StoreTable(SampleTable()));
     if (store) ExpectOnlyMessage(kErrorWriting);
-    EXPECT_EQ(io.Pattern(), "");
+    EXPECT_EQ(io.pattern, "");
+    EXPECT_TRUE(!bytes || ReadFileBytes(EBookPath()) == *bytes);
   }
-  void ExpectRefused(const std::string& bytes, bool store) {
-    WriteFileBytes(EBookPath(), bytes);
-    ExpectRefused(store);
-    EXPECT_TRUE(ReadFileBytes(EBookPath()) == bytes);
-  }
-  int64_t Length() const { return fs::file_size(EBookPath()); }
   // Makes the E-Book sparse and `length` long, ending in `tail`.
   void WriteLarge(int64_t length, const std::string& tail) {
     std::fstream file(EBookPath(), std::ios::in | std::ios::out | std::ios::binary);
     file.seekp(length - static_cast<int64_t>(tail.size()));
-    file.write(tail.data(), static_cast<std::streamsize>(tail.size()));
-    ASSERT_TRUE(file.flush()) << "made " << Length() << " bytes long";
+    ASSERT_TRUE(file.write(tail.data(), static_cast<std::streamsize>(tail.size())).flush());
   }
 };
 
@@ -150,28 +134,24 @@ TEST_F(TableIoTest, StoreWritesTheTableInPlaceWithTheTrailerLastAndUnchanged) {
     SCOPED_TRACE(table[0].m_strValue);
     WriteSampleEBook(gap);
     ASSERT_TRUE(CEBookFile().StoreTable(table));
-    const size_t tableEnd = tableOffset + Encoded(table).size();
     const size_t trailerAt = original.size() - kTrailerSize;
-    EXPECT_TRUE(ReadFileBytes(EBookPath()) ==
-                original.substr(0, tableOffset) + Encoded(table) +
-                    original.substr(std::min(tableEnd, trailerAt),
-                                    trailerAt - std::min(tableEnd, trailerAt)) +
-                    original.substr(trailerAt));
+    const size_t tableEnd = std::min(tableOffset + Encode(table).size(), trailerAt);
+    EXPECT_TRUE(ReadFileBytes(EBookPath()) == original.substr(0, tableOffset) + Encode(table) +
+                                                  original.substr(tableEnd, trailerAt - tableEnd) +
+                                                  original.substr(trailerAt));
     ExpectStored(table);
     EXPECT_TRUE(ui.messages.empty());
   }
 }
 
 TEST_F(TableIoTest, EBookInUseIsNeitherLoadedNorWritten) {
+  WriteRunnableEBook();
+  const std::string running = ReadFileBytes(EBookPath());
   {
     OtherProcess holder(OpensPlainly(EBookPath()));
     ASSERT_TRUE(holder.Ready());
-    CVariableTable table;
-    EXPECT_FALSE(CEBookFile().LoadTable(table));
-    ExpectOnlyMessage(kErrorReading);
+    ExpectRefused(false);
   }
-  WriteRunnableEBook();
-  const std::string running = ReadFileBytes(EBookPath());
   OtherProcess program(Runs(EBookPath()));
   ASSERT_TRUE(program.Ready());
   EXPECT_FALSE(CEBookFile().StoreTable(SampleTable()));
@@ -185,8 +165,8 @@ TEST_F(TableIoTest, EBookInUseIsNeitherLoadedNorWritten) {
 TEST_F(TableIoTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
   std::string noTable = original;
   noTable[tableOffset] ^= 0x01;  // the table's start marker
-  ExpectRefused(noTable, false);
-  ExpectRefused(program, true);
+  ExpectRefused(false, noTable);
+  ExpectRefused(true, program);
   const CVariable first = SampleTable()[0];
   const size_t ident = tableOffset + 16;
   const size_t prompt = ident + 4 + first.m_strIdent.size();
@@ -198,7 +178,7 @@ TEST_F(TableIoTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
   };
   for (const auto& [position, hostile] : fields) {
     SCOPED_TRACE(std::to_string(position) + ": " + std::to_string(hostile));
-    ExpectRefused(std::string(original).replace(position, 4, Scrambled(hostile)), false);
+    ExpectRefused(false, std::string(original).replace(position, 4, Scrambled(hostile)));
   }
   const int32_t trailerAt = static_cast<int32_t>(original.size()) - kTrailerSize;
   for (int32_t offset : {-1, INT_MIN, trailerAt - 11, trailerAt - 1, trailerAt, trailerAt + 1,
@@ -210,41 +190,40 @@ TEST_F(TableIoTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
     trailer.m_nField2 = CVariableTable::kMarker;
     trailer.m_nField4 = 0;
     // The last: a file of exactly 104 bytes, a sound trailer with no room for a table.
-    std::string bytes =
-        original.substr(0, offset ? trailerAt : 0) + EncodedTrailer(dir.File("scratch"), trailer);
+    std::string bytes = original.substr(0, offset ? trailerAt : 0) + Encode(trailer);
     // Less room than a table's header: its marker, as far as it fits.
     if (offset >= trailerAt - 11 && offset < trailerAt) {
       bytes.replace(offset, std::min(4, trailerAt - offset),
                     Scrambled(CVariableTable::kMarker).substr(0, trailerAt - offset));
     }
-    ExpectRefused(bytes, true);
+    ExpectRefused(true, bytes);
   }
-  EXPECT_TRUE(CEBookFile().Validate());
-  EXPECT_TRUE(ui.messages.empty());
   // Exactly a table's header before the trailer: an empty table.
   WriteEBook(EBookPath(), program, CVariableTable{}, SampleTrailer());
   EXPECT_EQ(Load().GetSize(), 0);
+  EXPECT_TRUE(ui.messages.empty());
 }
 
-// Files too long for 32-bit positions, made sparse so they cost no disk.
-TEST_F(TableIoTest, TwoGibibytesOrMoreIsUnreadableAndNeverWritten) {
+// Files too long for 32-bit positions, made sparse so they cost no disk, are
+// unreadable and never written; a store that would end past the last
+// position is undone.
+TEST_F(TableIoTest, LargeFilesStayWithinThirtyTwoBitPositions) {
+  const std::string trailer = original.substr(original.size() - kTrailerSize);
   for (int64_t length : {int64_t{1} << 31, (int64_t{1} << 32) + int64_t(original.size())}) {
     SCOPED_TRACE(length);
-    WriteLarge(length, original.substr(original.size() - kTrailerSize));
+    WriteLarge(length, trailer);
     EXPECT_FALSE(CEBookFile().Validate());
     ExpectOnlyMessage(kCorrupt);
     ExpectRefused(true);
-    EXPECT_EQ(Length(), length);
+    EXPECT_EQ(fs::file_size(EBookPath()), uint64_t(length));
   }
-}
-
-TEST_F(TableIoTest, StoreThatWouldEndPastTheLastPositionIsUndone) {
   // The sample table directly before the trailer, near the top of the range.
   const int64_t length = INT_MAX - 200;
-  const std::string table = Encoded(SampleTable());
-  CEBookTrailer trailer = SampleTrailer();
-  trailer.m_nTableOffset = static_cast<int32_t>(length - kTrailerSize - table.size());
-  WriteLarge(length, table + EncodedTrailer(dir.File("scratch"), trailer));
+  const std::string table = Encode(SampleTable());
+  fs::resize_file(EBookPath(), 0);
+  CEBookTrailer moved = SampleTrailer();
+  moved.m_nTableOffset = static_cast<int32_t>(length - kTrailerSize - table.size());
+  WriteLarge(length, table + Encode(moved));
   CVariableTable grown = Edited(SampleTable()[0].m_strValue + std::string(20, '+'));
   ASSERT_TRUE(CEBookFile().StoreTable(grown)) << "growing within the range works";
   // The first leaves the trailer no room below the last position, the second
@@ -252,7 +231,7 @@ TEST_F(TableIoTest, StoreThatWouldEndPastTheLastPositionIsUndone) {
   for (int more : {230, 500}) {
     EXPECT_FALSE(CEBookFile().StoreTable(Edited(grown[0].m_strValue + std::string(more, '+'))));
     ExpectOnlyMessage(kErrorWriting);
-    EXPECT_EQ(Length(), length + 20) << more;
+    EXPECT_EQ(fs::file_size(EBookPath()), uint64_t(length + 20)) << more;
     ExpectStored(grown);
   }
 }

@@ -44,7 +44,6 @@ class OtherProcess {
   int Wait();
   // Kills the child and waits for it; true when the kill ended it.
   bool Kill();
-  void Stop() { Kill(); }
 
  private:
   intptr_t m_process = -1;  // pid or process handle

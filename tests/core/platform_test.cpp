@@ -13,8 +13,7 @@
 #include <thread>
 
 #include "ebook/launch_ebook.h"
-#include "platform/module_path.h"
-#include "platform/program_start.h"
+#include "platform/durable_files.h"
 #include "tests/core/ebook_fixture.h"
 
 #ifdef _WIN32
@@ -47,21 +46,12 @@ bool Opens(const std::string& path, int mode) {
 class FileServicesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteFileBytes(path, ReadFileBytes(ChildProgramPath()));
+    fs::copy_file(ChildProgramPath(), path);
     fs::permissions(path, fs::perms::owner_exec, fs::perm_options::add);
   }
-  // Names that open something other than a regular file.
-  std::vector<std::string> NonFiles() const {
-    if (kWindows) return {dir.File("NUL"), dir.File("CON"), dir.File("COM1"), dir.File("nul.exe")};
-#ifndef _WIN32
-    // Without a writer, a plain open would block.
-    EXPECT_EQ(mkfifo(dir.File("fifo").c_str(), 0644), 0);
-#endif
-    return {dir.File("fifo")};
-  }
-
   TempDir dir;
   std::string path = dir.File("book.exe");
+  ChildCommand maps = {ChildProgramPath(), "map", path};
 };
 
 TEST_F(FileServicesTest, AnotherProcessKeepsExclusiveOutAndOnlyItsExclusiveKeepsReadersOut) {
@@ -71,50 +61,43 @@ TEST_F(FileServicesTest, AnotherProcessKeepsExclusiveOutAndOnlyItsExclusiveKeeps
       {LOpens(path, OF_SHARED_READ), true},
       {LOpens(path, OF_EXCLUSIVE_READWRITE), false},
   };
-  if (!kWindows) holders.push_back({{ChildProgramPath(), "map", path}, true});
+  if (!kWindows) holders.push_back({maps, true});
   for (const auto& [take, sharedReadOpens] : holders) {
     SCOPED_TRACE(take[1]);
     OtherProcess other(take);
     ASSERT_TRUE(other.Ready());
-    EXPECT_EQ(Opens(path, OF_SHARED_READ), sharedReadOpens);
-    EXPECT_FALSE(Opens(path, OF_EXCLUSIVE_READWRITE));
-    other.Stop();
+    EXPECT_EQ(std::make_pair(Opens(path, OF_SHARED_READ), Opens(path, OF_EXCLUSIVE_READWRITE)),
+              std::make_pair(sharedReadOpens, false));
+    other.Kill();
     EXPECT_TRUE(Opens(path, OF_EXCLUSIVE_READWRITE)) << "the other process alone was in the way";
   }
 }
 
 TEST_F(FileServicesTest, OurExclusiveKeepsOthersOutAndOurPlainHandleCountsOnlyOnWindows) {
   std::FILE* own = std::fopen(path.c_str(), "rb");
-  ASSERT_NE(own, nullptr);
-  EXPECT_EQ(Opens(path, OF_EXCLUSIVE_READWRITE), !kWindows);
-  EXPECT_TRUE(Opens(path, OF_SHARED_READ));
+  EXPECT_EQ(std::make_pair(Opens(path, OF_EXCLUSIVE_READWRITE), Opens(path, OF_SHARED_READ)),
+            std::make_pair(!kWindows, true));
   std::fclose(own);
   const HFILE held = _lopen(path, OF_EXCLUSIVE_READWRITE);
-  ASSERT_NE(held, HFILE_ERROR);
   EXPECT_TRUE(!kWindows || !Opens(path, OF_SHARED_READ)) << "our own exclusive handle";
   EXPECT_FALSE(OtherProcess(LOpens(path, OF_SHARED_READ)).Ready());
   EXPECT_FALSE(OtherProcess(LOpens(path, OF_EXCLUSIVE_READWRITE)).Ready());
   EXPECT_EQ(OtherProcess(OpensPlainly(path)).Ready(), !kWindows) << "locks are advisory";
   _lclose(held);
   EXPECT_TRUE(OtherProcess(LOpens(path, OF_EXCLUSIVE_READWRITE)).Ready());
-}
-
 #ifndef _WIN32
-// Where the kernel grants no lease, a walk of every other process decides.
-TEST_F(FileServicesTest, TheScanFindsADescriptorOrAMappingElsewhereButNotOurOwn) {
+  // Where the kernel grants no lease, a walk of every other process decides.
   struct stat st;
   ASSERT_EQ(stat(path.c_str(), &st), 0);
-  const int own = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int ours = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   EXPECT_FALSE(posix::FoundByScan(st.st_dev, st.st_ino));
-  close(own);
-  for (const ChildCommand& take :
-       {OpensPlainly(path), ChildCommand{ChildProgramPath(), "map", path}}) {
+  close(ours);
+  for (const ChildCommand& take : {OpensPlainly(path), maps}) {
     OtherProcess holder(take);
-    ASSERT_TRUE(holder.Ready()) << take[1];
-    EXPECT_TRUE(posix::FoundByScan(st.st_dev, st.st_ino)) << take[1];
+    EXPECT_TRUE(holder.Ready() && posix::FoundByScan(st.st_dev, st.st_ino)) << take[1];
   }
-}
 #endif
+}
 
 // A journal's name must never lead a write to another file.
 TEST_F(FileServicesTest, ExclusiveNeedsAWritableFileAndANewFileIsNeverAnythingThatIsThere) {
@@ -122,7 +105,14 @@ TEST_F(FileServicesTest, ExclusiveNeedsAWritableFileAndANewFileIsNeverAnythingTh
   EXPECT_FALSE(Opens(path, OF_EXCLUSIVE_READWRITE)) << "even to a privileged user";
   EXPECT_TRUE(Opens(path, OF_SHARED_READ));
   EXPECT_FALSE(Opens(path, 0)) << "only the two modes exist";
-  std::vector<std::string> names = NonFiles();
+  // Names that open something other than a regular file; a fifo would block
+  // a plain open without a writer.
+  std::vector<std::string> names = {dir.File("NUL"), dir.File("CON"), dir.File("COM1"),
+                                    dir.File("nul.exe")};
+#ifndef _WIN32
+  names = {dir.File("fifo")};
+  EXPECT_EQ(mkfifo(names[0].c_str(), 0644), 0);
+#endif
   names.insert(names.end(), {dir.Path(), dir.File("missing"), std::string()});
   for (const std::string& name : names) {
     EXPECT_FALSE(Opens(name, OF_SHARED_READ) || Opens(name, OF_EXCLUSIVE_READWRITE)) << name;
@@ -142,16 +132,14 @@ TEST_F(FileServicesTest, ExclusiveNeedsAWritableFileAndANewFileIsNeverAnythingTh
   EXPECT_EQ(ReadFileBytes(path), ReadFileBytes(ChildProgramPath()));
   EXPECT_FALSE(fs::exists(dir.File("nowhere")));
   _lclose(CreateNewFile(dir.File("new")));
-  using fs::perms;
-  if (!kWindows) {
-    EXPECT_EQ(fs::status(dir.File("new")).permissions(), perms::owner_read | perms::owner_write);
-  }
+  EXPECT_TRUE(kWindows || fs::status(dir.File("new")).permissions() ==
+                              (fs::perms::owner_read | fs::perms::owner_write));
 }
 
 TEST_F(FileServicesTest, EveryChangeAsksTheHookAndFailsCleanly) {
-  EXPECT_TRUE(FlushFolder(dir.Path()));
-  EXPECT_FALSE(FlushFolder(path)) << "not a folder";
-  EXPECT_FALSE(FlushFolder(dir.File("missing")));
+  EXPECT_EQ(
+      std::make_tuple(FlushFolder(dir.Path()), FlushFolder(path), FlushFolder(dir.File("missing"))),
+      std::make_tuple(true, false, false));
   const HFILE file = _lopen(path, OF_EXCLUSIVE_READWRITE);
   std::vector<IoOperation> asked;
   SetIoFaultHook([&](IoOperation operation) {
@@ -159,9 +147,8 @@ TEST_F(FileServicesTest, EveryChangeAsksTheHookAndFailsCleanly) {
     return false;
   });
   EXPECT_FALSE(RemoveFile(path) || FlushFolder(dir.Path()) || SetFileLength(file, 1) ||
-               FlushFile(file));
-  EXPECT_EQ(CreateNewFile(dir.File("new")), HFILE_ERROR);
-  EXPECT_EQ(_lwrite(file, "x", 1), HFILE_ERROR);
+               FlushFile(file) || CreateNewFile(dir.File("new")) != HFILE_ERROR ||
+               _lwrite(file, "x", 1) != HFILE_ERROR);
   SetIoFaultHook({});
   // A flush puts what was gathered into the file, before it closes.
   EXPECT_TRUE(_lwrite(file, "new", 3) == 3 && FlushFile(file));
@@ -172,30 +159,22 @@ TEST_F(FileServicesTest, EveryChangeAsksTheHookAndFailsCleanly) {
                                              IoOperation::Write, IoOperation::Write}));
   EXPECT_EQ(ReadFileBytes(path), "new" + ReadFileBytes(ChildProgramPath()).substr(3));
   EXPECT_FALSE(fs::exists(dir.File("new")));
-  EXPECT_TRUE(RemoveFile(path));
-  EXPECT_FALSE(RemoveFile(path)) << "already gone";
-}
-
-// Makes `path` a program that cannot be started until the result goes.
-std::shared_ptr<void> RefuseToStart(const std::string& path) {
-  if (!kWindows) {
-    WriteFileBytes(path, "#!/bin/sh\n");  // not executable
-    return nullptr;
-  }
-  // Held without sharing: the system cannot even read it to start it.
-  fs::copy_file(ChildProgramPath(), path);
-  const HFILE held = _lopen(path, OF_EXCLUSIVE_READWRITE);
-  return std::shared_ptr<void>(nullptr, [held](void*) { _lclose(held); });
+  EXPECT_TRUE(RemoveFile(path) && !RemoveFile(path)) << "a second removal finds nothing";
 }
 
 TEST(ProgramStartTest, FailedStartsSayWhy) {
   TempDir dir;
-  const std::string garbage = dir.File("garbage.exe");
+  const std::string garbage = dir.File("garbage.exe"), refused = dir.File("refused.exe");
   WriteFileBytes(garbage, "not a program");
   fs::permissions(garbage, fs::perms::owner_exec, fs::perm_options::add);
   const std::string missingFolder = dir.File("no") + kPathSeparator + "where.exe";
-  const std::string refused = dir.File("refused.exe");
-  const auto holder = RefuseToStart(refused);
+  // Not executable here; on Windows held without sharing, so that the system
+  // cannot even read it to start it.
+  fs::copy_file(ChildProgramPath(), refused);
+  fs::permissions(refused, fs::perms::owner_read | fs::perms::owner_write);
+  const std::unique_ptr<void, void (*)(void*)> held(
+      kWindows ? reinterpret_cast<void*>(_lopen(refused, OF_EXCLUSIVE_READWRITE)) : nullptr,
+      [](void* file) { _lclose(static_cast<HFILE>(reinterpret_cast<intptr_t>(file))); });
   const std::pair<std::string, std::string> cases[] = {
       {dir.File("gone.exe"),
        "Can't start " + dir.File("gone.exe") + ", as the file was not found."},
@@ -208,8 +187,8 @@ TEST(ProgramStartTest, FailedStartsSayWhy) {
     RecordingUserInterface recorder;
     EXPECT_FALSE(ebook::LaunchEBook(path, ebook::SW_SHOWNORMAL));
     ASSERT_EQ(recorder.messages.size(), 1u) << path;
-    EXPECT_EQ(recorder.messages[0].text, message);
-    EXPECT_EQ(recorder.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(std::tie(recorder.messages[0].text, recorder.messages[0].icon),
+              std::make_tuple(message, MessageIcon::Exclamation));
   }
 }
 
@@ -222,20 +201,19 @@ TEST(ProgramStartTest, StartsTheProgramItselfAsOneArgumentInheritingNothing) {
   fs::copy_file(ChildProgramPath(), program);
   // A program that inherited it would still hold the probe once we have
   // closed it.
-  const std::string probe = dir.File("probe");
+  const std::string probe = dir.File("probe"), report = program + ".report";
   WriteFileBytes(probe, "p");
   const int inheritable = open(probe.c_str(), O_RDONLY);  // neither close-on-exec nor private
   RecordingUserInterface recorder;
   EXPECT_TRUE(ebook::LaunchEBook(program, ebook::SW_SHOWNORMAL));
   close(inheritable);
   EXPECT_TRUE(recorder.messages.empty());
-  const std::string report = program + ".report";
+  // Waits on the started program, not on a clock.
   for (int i = 0; i < 1000 && !fs::exists(report); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   EXPECT_EQ(ReadFileBytes(report), program + "\n") << "the path alone, as one argument";
-  EXPECT_NE(_lclose(_lopen(probe, OF_EXCLUSIVE_READWRITE)), HFILE_ERROR)
-      << "the program holds the probe";
+  EXPECT_TRUE(Opens(probe, OF_EXCLUSIVE_READWRITE)) << "the program holds the probe";
 #ifndef _WIN32
   int status;
   EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1) << "no child is left to wait for";

@@ -1,8 +1,6 @@
 // The rollback journal of a store, and recovery from the journal an
 // interrupted store left behind: torn, damaged or stale journals, an E-Book in
 // use, and what the user is told.
-#include "ebook/store_journal.h"
-
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +18,7 @@ namespace {
 using ebook::EBookUse;
 using ebook::RecoverStore;
 using ebook::RecoveryOutcome;
+namespace layout = ebook::journal_layout;
 
 class JournalTest : public EBookTest {
  protected:
@@ -29,6 +28,11 @@ class JournalTest : public EBookTest {
     const std::string torn = original.substr(0, tableOffset + 30) + std::string(300, '\x5a');
     WriteFileBytes(EBookPath(), torn);
     return torn;
+  }
+  void ExpectRollBackOfTornEBook() {
+    TearEBook();
+    EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
+    EXPECT_EQ(ReadFileBytes(EBookPath()), original);
   }
 };
 
@@ -44,9 +48,9 @@ TEST_F(JournalTest, JournalLiesBesideTheEBookKeepsEverythingFromTheTableOnAndBlo
   IoRecorder io;
   EXPECT_FALSE(CEBookFile().StoreTable(Edited("Not stored")));
   ExpectOnlyMessage(kErrorWriting);
-  EXPECT_EQ(io.Pattern(), "W") << "only the refused creation of the journal";
-  EXPECT_EQ(ReadFileBytes(EBookPath()), original);
-  EXPECT_EQ(ReadFileBytes(JournalPath()), bytes);
+  EXPECT_EQ(io.pattern, "W") << "only the refused creation of the journal";
+  EXPECT_EQ(std::make_pair(ReadFileBytes(EBookPath()), ReadFileBytes(JournalPath())),
+            std::make_pair(original, bytes));
 }
 
 // A journal of the first format, checked byte by byte (FNV-1a), may still
@@ -64,9 +68,7 @@ TEST_F(JournalTest, JournalOfTheFirstFormatStillRollsBack) {
   ASSERT_TRUE(ebook::IdentifyEBook(file, tableOffset, journal.m_identity, 1));
   _lclose(file);
   WriteFileBytes(JournalPath(), ebook::EncodeJournal(journal));
-  TearEBook();
-  EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
-  EXPECT_EQ(ReadFileBytes(EBookPath()), original);
+  ExpectRollBackOfTornEBook();
 }
 
 // A journal that is not whole was never finished, so no store had touched the
@@ -79,11 +81,10 @@ TEST_F(JournalTest, CutOrDamagedJournalIsDiscardedAndTheEBookLeftAsItIs) {
   std::vector<std::string> damaged = {journal + "x"};
   for (size_t at = 0; at < journal.size(); ++at) {
     damaged.push_back(journal.substr(0, at));
-    if (ebook::journal_layout::kVersion.at <= at && at < ebook::journal_layout::kVersion.end()) {
-      continue;  // a higher version is a newer journal
+    if (at < layout::kVersion.at || at >= layout::kVersion.end()) {  // a higher one is newer
+      damaged.push_back(journal);
+      damaged.back()[at] ^= static_cast<char>(at % 2 ? 0x01 : 0xff);
     }
-    damaged.push_back(journal);
-    damaged.back()[at] ^= static_cast<char>(at % 2 ? 0x01 : 0xff);
   }
   for (size_t i = 0; i < damaged.size(); ++i) {
     WriteFileBytes(JournalPath(), damaged[i]);
@@ -131,9 +132,7 @@ TEST_F(JournalTest, JournalOfAReplacedEBookIsRemovedAndTheEBookLeftAlone) {
   }
   WriteFileBytes(EBookPath(), original);
   LeaveJournal();
-  TearEBook();
-  EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
-  EXPECT_EQ(ReadFileBytes(EBookPath()), original);
+  ExpectRollBackOfTornEBook();
 }
 
 TEST_F(JournalTest, JournalStaysForALaterClickWhileTheEBookIsInUseOrCannotBeWritten) {
@@ -154,8 +153,7 @@ TEST_F(JournalTest, JournalStaysForALaterClickWhileTheEBookIsInUseOrCannotBeWrit
     EXPECT_TRUE(JournalExists());
   }
   SetIoFaultHook({});
-  EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
-  EXPECT_EQ(ReadFileBytes(EBookPath()), original);
+  ExpectRollBackOfTornEBook();
 }
 
 // A journal that may be the only copy of the E-Book's old bytes but cannot be
@@ -164,38 +162,39 @@ TEST_F(JournalTest, NewerOrUntrustedJournalIsLeftWithTheEBookAndStopsOnlyCustomi
   LeaveJournal();
   const std::string whole = ReadFileBytes(JournalPath());
   WriteFileBytes(dir.File("elsewhere"), whole);
-  std::string newer = whole.substr(0, ebook::journal_layout::kVersion.end()) + "next format";
-  newer[ebook::journal_layout::kVersion.at] = ebook::journal_layout::kFormatVersion + 1;
-  std::vector<std::pair<std::function<void()>, RecoveryOutcome>> cases = {
-      {[&] { WriteFileBytes(JournalPath(), newer); }, RecoveryOutcome::kNewerJournal},
-      {[&] { fs::create_directory(JournalPath()); }, RecoveryOutcome::kUntrusted},
+  std::string newer = whole.substr(0, layout::kVersion.end()) + "next format";
+  newer[layout::kVersion.at] = layout::kFormatVersion + 1;
+  std::vector<std::function<void(const char*)>> plants = {
+      [&](const char* p) { WriteFileBytes(p, newer); },
+      [](const char* p) { fs::create_directory(p); },
   };
 #ifndef _WIN32  // MinGW's library makes no links, Wine's files carry no modes
-  const auto plant = [&](std::function<int(const char*)> change) {
-    cases.push_back({[&, change] {
-                       WriteFileBytes(JournalPath(), whole);
-                       ASSERT_EQ(change(JournalPath().c_str()), 0);
-                     },
-                     RecoveryOutcome::kUntrusted});
-  };
-  plant([&](const char* p) { return unlink(p) + symlink(dir.File("elsewhere").c_str(), p); });
-  plant([](const char* p) { return unlink(p) + mkfifo(p, 0600); });
-  plant([](const char* p) { return chmod(p, 0620); });  // writable by the group
-  plant([](const char* p) { return chmod(p, 0602); });  // by others
-  if (geteuid() == 0) plant([](const char* p) { return chown(p, 4321, -1); });
+  for (const auto& change : std::vector<std::function<int(const char*)>>{
+           [&](const char* p) { return unlink(p) + symlink(dir.File("elsewhere").c_str(), p); },
+           [](const char* p) { return unlink(p) + mkfifo(p, 0600); },
+           [](const char* p) { return chmod(p, 0620); },  // writable by the group
+           [](const char* p) { return chmod(p, 0602); },  // by others
+           [](const char* p) { return geteuid() == 0 ? chown(p, 4321, -1) : chmod(p, 0622); }}) {
+    plants.push_back([&, change](const char* p) {
+      WriteFileBytes(p, whole);
+      ASSERT_EQ(change(p), 0);
+    });
+  }
 #endif
   const std::string torn = TearEBook();
-  for (size_t i = 0; i < cases.size(); ++i) {
+  for (size_t i = 0; i < plants.size(); ++i) {
     SCOPED_TRACE(i);
-    cases[i].first();
+    plants[i](JournalPath().c_str());
     const auto planted = fs::symlink_status(JournalPath()).type();
-    EXPECT_EQ(RecoverStore(EBookPath()), cases[i].second);
+    EXPECT_EQ(RecoverStore(EBookPath()),
+              i == 0 ? RecoveryOutcome::kNewerJournal : RecoveryOutcome::kUntrusted);
     EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kView));
     EXPECT_FALSE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
     ASSERT_EQ(ui.messages.size(), 2u);
     for (const auto& message : ui.messages) {
-      EXPECT_EQ(message.text, i == 0 ? kNewerJournalText : kUntrustedJournalText);
-      EXPECT_EQ(message.icon, MessageIcon::Exclamation);
+      EXPECT_EQ(std::tie(message.text, message.icon),
+                std::make_tuple(i == 0 ? kNewerJournalText : kUntrustedJournalText,
+                                MessageIcon::Exclamation));
     }
     ui.messages.clear();
     EXPECT_EQ(fs::symlink_status(JournalPath()).type(), planted) << "the journal stays";
@@ -226,8 +225,8 @@ TEST_F(JournalTest, StoreWhoseEveryChangeFailsInTurnLeavesTheEBookAsItWas) {
     {
       IoRecorder io;
       ASSERT_TRUE(CEBookFile().StoreTable(table));
-      EXPECT_EQ(io.Pattern(), "WFFWFRF");
-      last = static_cast<int>(io.operations.size());
+      EXPECT_EQ(io.pattern, "WFFWFRF");
+      last = io.count;
     }
     const std::string stored = ReadFileBytes(EBookPath());
     for (int n = 1; n <= last; ++n) {

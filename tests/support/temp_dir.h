@@ -11,7 +11,6 @@ class TempDir {
   TempDir();
   ~TempDir();
   TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
 
   const std::string& Path() const { return m_path; }
   // Path of a file inside the folder, joined with the system's separator.
