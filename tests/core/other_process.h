@@ -31,17 +31,14 @@ size_t OpenHandleCount();
 
 class OtherProcess {
  public:
-  // Starts the command and, when `waitUntilReady`, waits until the child says
-  // it holds what it took, or ends.
-  explicit OtherProcess(const ChildCommand& command, bool waitUntilReady = true);
+  // Starts the command and waits until the child says it holds what it took,
+  // or ends.
+  explicit OtherProcess(const ChildCommand& command);
   ~OtherProcess() { Kill(); }
   OtherProcess(const OtherProcess&) = delete;
   OtherProcess& operator=(const OtherProcess&) = delete;
 
   bool Ready() const { return m_bReady; }
-  // Waits until the child ends; its exit code, or -1 if it never started or
-  // was killed.
-  int Wait();
   // Kills the child and waits for it; true when the kill ended it.
   bool Kill();
 
@@ -49,8 +46,6 @@ class OtherProcess {
   intptr_t m_process = -1;  // pid or process handle
   intptr_t m_output = -1;   // read end of the child's standard output
   bool m_bReady = false;
-  bool m_bEnded = false;
-  int m_nExitCode = -1;
 };
 
 }  // namespace testing_support

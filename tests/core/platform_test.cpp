@@ -1,16 +1,12 @@
 // The platform's file services and program start. The two open modes against
 // our own handles and real second processes, and what a crash-safe store needs
 // beyond them: sharing is decided per handle on Windows; elsewhere locks are
-// advisory, a mapping needs no descriptor, and names can be links. Starting
-// the E-Book: the program itself, its path as one argument whatever it
-// holds, detached and inheriting nothing; each failed start names the path as
-// given and says why, in one message.
+// advisory, a mapping needs no descriptor, and names can be links. A failed
+// start of the E-Book names the path as given and says why, in one message.
 #include <fcntl.h>
 
-#include <chrono>
 #include <cstdio>
 #include <memory>
-#include <thread>
 
 #include "ebook/launch_ebook.h"
 #include "platform/durable_files.h"
@@ -20,7 +16,6 @@
 #include <io.h>
 #else
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/posix/open_elsewhere.h"
@@ -191,52 +186,6 @@ TEST(ProgramStartTest, FailedStartsSayWhy) {
               std::make_tuple(message, MessageIcon::Exclamation));
   }
 }
-
-TEST(ProgramStartTest, StartsTheProgramItselfAsOneArgumentInheritingNothing) {
-  TempDir dir;
-  // Blanks and shell characters in the folder must not matter.
-  const std::string folder = dir.File("my books & more; echo oops");
-  fs::create_directory(folder);
-  const std::string program = folder + kPathSeparator + "test child.exe";
-  fs::copy_file(ChildProgramPath(), program);
-  // A program that inherited it would still hold the probe once we have
-  // closed it.
-  const std::string probe = dir.File("probe"), report = program + ".report";
-  WriteFileBytes(probe, "p");
-  const int inheritable = open(probe.c_str(), O_RDONLY);  // neither close-on-exec nor private
-  RecordingUserInterface recorder;
-  EXPECT_TRUE(ebook::LaunchEBook(program, ebook::SW_SHOWNORMAL));
-  close(inheritable);
-  EXPECT_TRUE(recorder.messages.empty());
-  // Waits on the started program, not on a clock.
-  for (int i = 0; i < 1000 && !fs::exists(report); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_EQ(ReadFileBytes(report), program + "\n") << "the path alone, as one argument";
-  EXPECT_TRUE(Opens(probe, OF_EXCLUSIVE_READWRITE)) << "the program holds the probe";
-#ifndef _WIN32
-  int status;
-  EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1) << "no child is left to wait for";
-#endif
-  WriteFileBytes(program + ".done", "");
-  std::error_code running;  // until it has ended, its file cannot go
-  for (int i = 0; i < 500 && (fs::exists(report) || !fs::remove(program, running)); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-}
-
-#ifndef _WIN32
-// Only here: Windows, and Wine, start no program from a path longer than
-// MAX_PATH.
-TEST(ModulePathTest, ProgramInADeepFolderKnowsItsWholePath) {
-  TempDir dir;
-  std::string folder = dir.Path();
-  while (folder.size() < 400) folder += '/' + std::string(50, 'd');
-  fs::create_directories(folder);
-  fs::copy_file(ChildProgramPath(), folder + "/child");
-  EXPECT_EQ(OtherProcess({folder + "/child", "path"}, false).Wait(), 0);
-}
-#endif
 
 }  // namespace
 }  // namespace ebook_testing

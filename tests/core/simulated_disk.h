@@ -66,8 +66,8 @@ class SimulatedDisk {
   }
 
   // Every state a power cut could leave now when there are few; otherwise
-  // all lost, all kept, each write torn in order and torn alone, and a
-  // few drawn from `random`. Each state once.
+  // the sectors kept up to each one (a write torn in order), each sector
+  // alone lost, and a few drawn from `random`. Each state once.
   std::vector<DiskState> PowerLossStates(std::mt19937& random) const {
     const size_t count = m_pending.size();
     std::vector<std::vector<bool>> choices;
@@ -76,28 +76,14 @@ class SimulatedDisk {
       for (size_t i = 0; i < count; ++i) kept[i] = keeps(i);
       choices.push_back(kept);
     };
-    if (count <= 4) {
-      for (unsigned mask = 0; mask < (1u << count); ++mask)
-        choose([&](size_t i) { return mask >> i & 1; });
-    } else {
-      choose([](size_t) { return false; });
-      choose([](size_t) { return true; });
-      std::map<int, std::vector<size_t>> sectorsOf;
-      for (size_t i = 0; i < count; ++i) sectorsOf[m_pending[i].write].push_back(i);
-      for (const auto& [write, sectors] : sectorsOf) {
-        // Torn in order: every earlier write kept, the first sector of this
-        // one (nothing of a one-sector write), nothing later.
-        choose([&](size_t i) {
-          return m_pending[i].write < write || (sectors.size() > 1 && i == sectors[0]);
-        });
-        // Torn alone: every other write kept, every other sector of this one lost.
-        choose([&](size_t i) {
-          const auto at = std::find(sectors.begin(), sectors.end(), i);
-          return at == sectors.end() || (at - sectors.begin()) % 2 == 1;
-        });
-      }
-      std::bernoulli_distribution coin;
-      for (int i = 0; i < 4; ++i) choose([&](size_t) { return coin(random); });
+    for (unsigned mask = 0; count <= 4 && mask < (1u << count); ++mask) {
+      choose([&](size_t i) { return mask >> i & 1; });
+    }
+    std::bernoulli_distribution coin;
+    for (size_t cut = 0; count > 4 && cut <= count; ++cut) {
+      choose([&](size_t i) { return i < cut; });
+      choose([&](size_t i) { return i != cut; });
+      choose([&](size_t) { return coin(random); });
     }
     // Names created or removed since the folder's flush may be either way.
     std::set<std::string> sure, unsure;
@@ -130,7 +116,6 @@ class SimulatedDisk {
   // A sector's worth of one write, or a truncation (`cutTo`).
   struct Piece {
     std::string file;
-    int write;
     size_t offset;
     std::string bytes;
     std::optional<size_t> cutTo;
@@ -146,13 +131,12 @@ class SimulatedDisk {
     while (after.size() <= before.size() && end > begin && before[end - 1] == after[end - 1]) {
       --end;
     }
-    m_writes += begin < end;
     for (size_t at = begin; at < end;) {
       const size_t next = std::min(end, (at / kSector + 1) * kSector);
-      m_pending.push_back({file, m_writes, at, after.substr(at, next - at), std::nullopt});
+      m_pending.push_back({file, at, after.substr(at, next - at), std::nullopt});
       at = next;
     }
-    if (after.size() < before.size()) m_pending.push_back({file, ++m_writes, 0, "", after.size()});
+    if (after.size() < before.size()) m_pending.push_back({file, 0, "", after.size()});
   }
   DiskState StateWith(const std::vector<bool>& kept, const std::set<std::string>& names) const {
     DiskState state;
@@ -176,7 +160,6 @@ class SimulatedDisk {
   DiskState m_durable;  // what each file's own flushes have put on the disk
   std::set<std::string> m_durableNames;
   std::vector<Piece> m_pending;
-  int m_writes = 0;
 };
 
 }  // namespace ebook_testing

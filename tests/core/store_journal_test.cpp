@@ -160,52 +160,51 @@ TEST_F(JournalTest, JournalStaysForALaterClickWhileTheEBookIsInUseOrCannotBeWrit
 // applied stays, and so does the E-Book; viewing goes on, customizing not.
 TEST_F(JournalTest, NewerOrUntrustedJournalIsLeftWithTheEBookAndStopsOnlyCustomizing) {
   LeaveJournal();
-  const std::string whole = ReadFileBytes(JournalPath());
-  WriteFileBytes(dir.File("elsewhere"), whole);
+  const std::string whole = ReadFileBytes(JournalPath()), journal = JournalPath();
   std::string newer = whole.substr(0, layout::kVersion.end()) + "next format";
   newer[layout::kVersion.at] = layout::kFormatVersion + 1;
-  std::vector<std::function<void(const char*)>> plants = {
-      [&](const char* p) { WriteFileBytes(p, newer); },
-      [](const char* p) { fs::create_directory(p); },
-  };
+  const std::function<bool()> plants[] = {
+      [&] { return WriteFileBytes(journal, newer), true; },
+      [&] { return fs::create_directory(journal); },
 #ifndef _WIN32  // MinGW's library makes no links, Wine's files carry no modes
-  for (const auto& change : std::vector<std::function<int(const char*)>>{
-           [&](const char* p) { return unlink(p) + symlink(dir.File("elsewhere").c_str(), p); },
-           [](const char* p) { return unlink(p) + mkfifo(p, 0600); },
-           [](const char* p) { return chmod(p, 0620); },  // writable by the group
-           [](const char* p) { return chmod(p, 0602); },  // by others
-           [](const char* p) { return geteuid() == 0 ? chown(p, 4321, -1) : chmod(p, 0622); }}) {
-    plants.push_back([&, change](const char* p) {
-      WriteFileBytes(p, whole);
-      ASSERT_EQ(change(p), 0);
-    });
-  }
+      [&] { return symlink(dir.File("elsewhere").c_str(), journal.c_str()) == 0; },
+      [&] { return mkfifo(journal.c_str(), 0600) == 0; },
+      [&] { return WriteFileBytes(journal, whole), chmod(journal.c_str(), 0620) == 0; },
+      [&] { return WriteFileBytes(journal, whole), chmod(journal.c_str(), 0602) == 0; },
+      // Owned by another user, where we may give it away.
+      [&] {
+        WriteFileBytes(journal, whole);
+        return geteuid() == 0 ? chown(journal.c_str(), 4321, -1) == 0 : fs::remove(journal);
+      },
 #endif
+  };
+  WriteFileBytes(dir.File("elsewhere"), whole);
   const std::string torn = TearEBook();
-  for (size_t i = 0; i < plants.size(); ++i) {
+  for (size_t i = 0; i < std::size(plants); ++i) {
     SCOPED_TRACE(i);
-    plants[i](JournalPath().c_str());
-    const auto planted = fs::symlink_status(JournalPath()).type();
+    fs::remove(journal);
+    ASSERT_TRUE(plants[i]());
+    if (!JournalExists()) continue;
+    const auto planted = fs::symlink_status(journal).type();
     EXPECT_EQ(RecoverStore(EBookPath()),
               i == 0 ? RecoveryOutcome::kNewerJournal : RecoveryOutcome::kUntrusted);
     EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kView));
     EXPECT_FALSE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-    ASSERT_EQ(ui.messages.size(), 2u);
-    for (const auto& message : ui.messages) {
-      EXPECT_EQ(std::tie(message.text, message.icon),
-                std::make_tuple(i == 0 ? kNewerJournalText : kUntrustedJournalText,
-                                MessageIcon::Exclamation));
+    const std::string text = i == 0 ? kNewerJournalText : kUntrustedJournalText;
+    for (const auto& m : ui.messages) {
+      EXPECT_EQ(std::tie(m.text, m.icon), std::make_tuple(text, MessageIcon::Exclamation));
     }
+    EXPECT_EQ(ui.messages.size(), 2u);
     ui.messages.clear();
-    EXPECT_EQ(fs::symlink_status(JournalPath()).type(), planted) << "the journal stays";
+    EXPECT_EQ(fs::symlink_status(journal).type(), planted) << "the journal stays";
     EXPECT_EQ(ReadFileBytes(EBookPath()), torn);
-    fs::remove_all(JournalPath());
+    fs::remove_all(journal);
   }
 #ifndef _WIN32
   // The E-Book's owner's journal is applied, whoever runs the recovery.
   if (geteuid() == 0) {
-    WriteFileBytes(JournalPath(), whole);
-    ASSERT_EQ(chown(JournalPath().c_str(), 4321, -1) + chown(EBookPath().c_str(), 4321, -1), 0);
+    WriteFileBytes(journal, whole);
+    ASSERT_EQ(chown(journal.c_str(), 4321, -1) + chown(EBookPath().c_str(), 4321, -1), 0);
     EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
     EXPECT_EQ(ReadFileBytes(EBookPath()), original);
   }
