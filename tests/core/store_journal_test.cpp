@@ -36,23 +36,6 @@ class JournalTest : public EBookTest {
   }
 };
 
-TEST_F(JournalTest, JournalLiesBesideTheEBookKeepsEverythingFromTheTableOnAndBlocksAStore) {
-  LeaveJournal();
-  EXPECT_EQ(JournalPath(), dir.File("book.exe.rebrander-journal"));
-  const std::string bytes = ReadFileBytes(JournalPath());
-  ebook::CStoreJournal journal;
-  ASSERT_EQ(ebook::DecodeJournal(bytes, journal), ebook::JournalRead::kWhole);
-  const ebook::CStoreBackup& backup = journal.m_backup;
-  EXPECT_EQ(std::make_tuple(backup.Offset(), backup.Length(), backup.Bytes()),
-            std::make_tuple(tableOffset, int32_t(original.size()), original.substr(tableOffset)));
-  IoRecorder io;
-  EXPECT_FALSE(CEBookFile().StoreTable(Edited("Not stored")));
-  ExpectOnlyMessage(kErrorWriting);
-  EXPECT_EQ(io.pattern, "W") << "only the refused creation of the journal";
-  EXPECT_EQ(std::make_pair(ReadFileBytes(EBookPath()), ReadFileBytes(JournalPath())),
-            std::make_pair(original, bytes));
-}
-
 // A journal of the first format, checked byte by byte (FNV-1a), may still
 // wait beside an E-Book from an older rebrander: it rolls back as before.
 TEST_F(JournalTest, JournalOfTheFirstFormatStillRollsBack) {
@@ -71,89 +54,86 @@ TEST_F(JournalTest, JournalOfTheFirstFormatStillRollsBack) {
   ExpectRollBackOfTornEBook();
 }
 
-// A journal that is not whole was never finished, so no store had touched the
-// E-Book: whatever it holds now must stay. The user's Finish came to nothing
-// either way.
-TEST_F(JournalTest, CutOrDamagedJournalIsDiscardedAndTheEBookLeftAsItIs) {
-  LeaveJournal();
-  const std::string journal = ReadFileBytes(JournalPath());
-  const std::string ebook = TearEBook();
-  std::vector<std::string> damaged = {journal + "x"};
-  for (size_t at = 0; at < journal.size(); ++at) {
-    damaged.push_back(journal.substr(0, at));
-    if (at < layout::kVersion.at || at >= layout::kVersion.end()) {  // a higher one is newer
-      damaged.push_back(journal);
-      damaged.back()[at] ^= static_cast<char>(at % 2 ? 0x01 : 0xff);
-    }
-  }
-  for (size_t i = 0; i < damaged.size(); ++i) {
-    WriteFileBytes(JournalPath(), damaged[i]);
-    ASSERT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kDiscarded) << i;
-    ASSERT_FALSE(JournalExists());
-    ASSERT_EQ(ReadFileBytes(EBookPath()), ebook);
-  }
-  WriteFileBytes(JournalPath(), "");
-  EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, kInterruptedUndone);
-}
-
-// What proves the E-Book is the journal's: the same file, with the same head
-// and end of the program before the table (the middle of a large one is not
-// read). The same E-Book, changed only from the table on, is rolled back.
-TEST_F(JournalTest, JournalOfAReplacedEBookIsRemovedAndTheEBookLeftAlone) {
+// The journal keeps everything from the table on; while it is there no store
+// starts, and while the E-Book is in use or cannot be written it stays for a
+// later click. A journal that is not whole was never finished, so no store
+// had touched the E-Book: it goes and the E-Book stays as it is. So does a
+// replaced E-Book: what proves it is the journal's is the same file with the
+// same head and end of the program before the table (the middle of a large
+// one is not read).
+TEST_F(JournalTest, JournalRollsBackOnlyItsOwnEBookAndOnlyWhenWhole) {
   program = std::string(3 * ebook::kIdentitySpan, 'p');
   tableOffset = static_cast<int32_t>(program.size());
   WriteSampleEBook();
-  const auto changed = [&](size_t at) { return std::string(original).replace(at, 1, "x"); };
-  const std::string replacements[] = {
-      "",  // a new file under the name, only its table differs
-      original.substr(0, tableOffset - 1),
-      changed(0),
-      changed(ebook::kIdentitySpan - 1),
-      changed(2 * ebook::kIdentitySpan),
-      changed(program.size() - 1),
-  };
-  for (const std::string& replacement : replacements) {
-    SCOPED_TRACE(replacement.size());
-    WriteFileBytes(EBookPath(), original);
-    LeaveJournal();
-    if (replacement.empty()) {
-      WriteEBook(dir.File("download"), program, Edited("Another"), SampleTrailer());
-      fs::rename(dir.File("download"), EBookPath());
-    } else {
-      WriteFileBytes(EBookPath(), replacement);
-    }
-    const std::string replaced = ReadFileBytes(EBookPath());
-    EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(JournalExists());
-    EXPECT_EQ(ReadFileBytes(EBookPath()), replaced);
+  LeaveJournal();
+  EXPECT_EQ(JournalPath(), dir.File("book.exe.rebrander-journal"));
+  const std::string bytes = ReadFileBytes(JournalPath());
+  ebook::CStoreJournal journal;
+  ASSERT_EQ(ebook::DecodeJournal(bytes, journal), ebook::JournalRead::kWhole);
+  const ebook::CStoreBackup& backup = journal.m_backup;
+  EXPECT_EQ(std::make_tuple(backup.Offset(), backup.Length(), backup.Bytes()),
+            std::make_tuple(tableOffset, int32_t(original.size()), original.substr(tableOffset)));
+  {
+    IoRecorder io;
+    EXPECT_FALSE(CEBookFile().StoreTable(Edited("Not stored")));
+    ExpectOnlyMessage(kErrorWriting);
+    EXPECT_EQ(io.pattern, "W") << "only the refused creation of the journal";
   }
-  WriteFileBytes(EBookPath(), original);
-  LeaveJournal();
-  ExpectRollBackOfTornEBook();
-}
-
-TEST_F(JournalTest, JournalStaysForALaterClickWhileTheEBookIsInUseOrCannotBeWritten) {
-  LeaveJournal();
   const std::string torn = TearEBook();
   {
     OtherProcess holder(OpensPlainly(EBookPath()));
     ASSERT_TRUE(holder.Ready());
     EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_TRUE(JournalExists());
-    EXPECT_EQ(ReadFileBytes(EBookPath()), torn);
+    EXPECT_TRUE(ReadFileBytes(EBookPath()) == torn);
   }
   for (IoOperation failing : {IoOperation::Write, IoOperation::Truncate, IoOperation::Flush}) {
     SetIoFaultHook([&](IoOperation operation) { return operation != failing; });
     EXPECT_FALSE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
     ExpectOnlyMessage(kErrorWriting);
-    EXPECT_TRUE(JournalExists());
   }
   SetIoFaultHook({});
+  EXPECT_TRUE(ReadFileBytes(JournalPath()) == bytes);
+  TearEBook();
+  std::vector<std::string> damaged = {bytes + "x"};
+  for (size_t at = 0; at < bytes.size(); ++at) {
+    damaged.push_back(bytes.substr(0, at));
+    if (at < layout::kVersion.at || at >= layout::kVersion.end()) {  // a higher one is newer
+      damaged.push_back(bytes);
+      damaged.back()[at] ^= static_cast<char>(at % 2 ? 0x01 : 0xff);
+    }
+  }
+  for (const std::string& journal : damaged) {
+    WriteFileBytes(JournalPath(), journal);
+    ASSERT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kDiscarded) << journal.size();
+    ASSERT_FALSE(JournalExists());
+  }
+  EXPECT_TRUE(ReadFileBytes(EBookPath()) == torn);
+  // The user's Finish came to nothing either way.
+  WriteFileBytes(JournalPath(), "");
+  EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, kInterruptedUndone);
+  ui.messages.clear();
+  const auto changed = [&](size_t at) { return std::string(original).replace(at, 1, "x"); };
+  for (const std::string& replacement :
+       {original.substr(0, tableOffset - 1), changed(0), changed(ebook::kIdentitySpan - 1),
+        changed(2 * ebook::kIdentitySpan), changed(program.size() - 1)}) {
+    WriteFileBytes(EBookPath(), replacement);
+    WriteFileBytes(JournalPath(), bytes);
+    EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
+    EXPECT_TRUE(ReadFileBytes(EBookPath()) == replacement && !JournalExists() &&
+                ui.messages.empty());
+  }
+  WriteFileBytes(JournalPath(), bytes);
   ExpectRollBackOfTornEBook();
+  // A new file under the name, only its table differs.
+  WriteEBook(dir.File("download"), program, Edited("Another"), SampleTrailer());
+  fs::rename(dir.File("download"), EBookPath());
+  const std::string replaced = ReadFileBytes(EBookPath());
+  WriteFileBytes(JournalPath(), bytes);
+  EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
+  EXPECT_TRUE(ReadFileBytes(EBookPath()) == replaced && !JournalExists());
 }
 
 // A journal that may be the only copy of the E-Book's old bytes but cannot be
