@@ -1,21 +1,12 @@
 // The scrambled field primitives and the records built on them, on real
 // files: the E-Book's trailer and table, and the rebranding information a
-// rebrander carries.
+// rebrander carries; how each reads back.
 #include <climits>
 
 #include "tests/core/ebook_fixture.h"
 
 namespace ebook_testing {
 namespace {
-
-CInfoBlock SampleBlock() {
-  CInfoBlock block;
-  std::tie(block.m_strEBookFile, block.m_strEBookId, block.m_strText3, block.m_strTitle,
-           block.m_strStatusBefore, block.m_strStatusAfter, block.m_bAllowRepeat) =
-      std::make_tuple("book", "Book-ID", "third", "My <b>Book</b>", "Before\n\nline two", "After",
-                      1);
-  return block;
-}
 
 // Integers, then a text, as the field stream stores them.
 std::string Ints(std::initializer_list<int32_t> values) {
@@ -53,21 +44,6 @@ class FormatsTest : public ::testing::Test {
     CFieldStream stream(direction, file);
     return record.Transfer(stream);
   }
-  // A rebrander: `prefix`, the sample block, `junk`, then a trailer pointing
-  // at `offset`.
-  std::string WriteRebrander(const std::string& prefix, const std::string& junk, int32_t offset) {
-    CInfoBlock block = SampleBlock();
-    CInfoTrailer trailer;
-    trailer.m_nInfoOffset = offset;
-    trailer.m_nVersion = -7;
-    Open("");
-    EXPECT_TRUE(WriteBytes(file, prefix.data(), uint32_t(prefix.size())) &&
-                Transfer(block, CFieldStream::kWrite) &&
-                WriteBytes(file, junk.data(), uint32_t(junk.size())) &&
-                Transfer(trailer, CFieldStream::kWrite));
-    return Bytes();
-  }
-
   TempDir dir;
   std::string path = dir.File("records");
   HFILE file = HFILE_ERROR;
@@ -137,11 +113,19 @@ TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndReadBackUntilTheFirstFailure
   EXPECT_TRUE(readTable.Read(file));
   EXPECT_EQ(Encoded(dir.File("again"), readTable), tableBytes);
 
-  EXPECT_EQ(WriteRebrander("", "", 6),
-            Ints({CInfoBlock::kStartMarker}) + Text("book") + Text("Book-ID") + Text("third") +
-                Text("My <b>Book</b>") + Text("Before\n\nline two") + Text("After") +
-                Ints({1, CInfoBlock::kEndMarker}) +
-                Ints({CInfoTrailer::kStartMarker, -7, 6, CInfoTrailer::kEndMarker}));
+  CInfoBlock block;
+  std::tie(block.m_strEBookFile, block.m_strEBookId, block.m_strText3, block.m_strTitle,
+           block.m_strStatusBefore, block.m_strStatusAfter, block.m_bAllowRepeat) =
+      std::make_tuple("book", "Book-ID", "third", "Title", "Before", "After", 1);
+  CInfoTrailer infoTrailer;
+  infoTrailer.m_nVersion = -7;
+  infoTrailer.m_nInfoOffset = 6;
+  Open("");
+  EXPECT_TRUE(Transfer(block, CFieldStream::kWrite) && Transfer(infoTrailer, CFieldStream::kWrite));
+  EXPECT_EQ(Bytes(), Ints({CInfoBlock::kStartMarker}) + Text("book") + Text("Book-ID") +
+                         Text("third") + Text("Title") + Text("Before") + Text("After") +
+                         Ints({1, CInfoBlock::kEndMarker, CInfoTrailer::kStartMarker, -7, 6,
+                               CInfoTrailer::kEndMarker}));
   // A count of zero or less is an empty table that replaces what was there; a
   // bad record marker keeps the records before it and reads no further.
   for (int32_t count : {0, INT_MIN}) {
@@ -160,53 +144,6 @@ TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndReadBackUntilTheFirstFailure
   ASSERT_EQ(readTable.GetSize(), 1);
   EXPECT_EQ(std::make_pair(readTable[0].m_strValue, Position()),
             std::make_pair(std::string("A Short Book"), int32_t(second) + 4));
-}
-
-// The block may lie anywhere before the trailer, with anything between.
-TEST_F(FormatsTest, RebrandInfoLoadsWhereItsTrailerPointsOrGivesItsError) {
-  const std::string rebrander = dir.File("rebrander");
-  WriteFileBytes(rebrander, WriteRebrander("prefix", std::string(1000, '\0') + "junk", 6));
-  const CRebrandInfo info(rebrander);
-  const CInfoBlock& b = info.Info();
-  EXPECT_EQ(
-      std::make_tuple(b.m_strEBookFile, b.m_strEBookId, b.m_strText3, b.m_strTitle,
-                      b.m_strStatusBefore, b.m_strStatusAfter, b.m_bAllowRepeat,
-                      info.Trailer().m_nVersion, info.Trailer().m_nInfoOffset, info.GetError()),
-      std::make_tuple("book", "Book-ID", "third", "My <b>Book</b>", "Before\n\nline two", "After",
-                      1, -7, 6, ""));
-  for (const std::string& unopened : {dir.File("missing"), dir.Path()}) {
-    EXPECT_EQ(CRebrandInfo(unopened).GetError(), "Can't open " + unopened);
-  }
-  std::string damaged = WriteRebrander("", "", 0);
-  damaged[damaged.size() - 17] ^= 0x01;  // the block's end marker, before the 16-byte trailer
-  // Too short, nothing appended, pointing outside the file, before its start,
-  // or at no block, and a damaged block.
-  const std::string bad[] = {damaged,
-                             "short",
-                             std::string(300, 'p'),
-                             WriteRebrander("program", "", 1 << 20),
-                             WriteRebrander("program", "", -4),
-                             WriteRebrander("program", "", 3)};
-  for (const std::string& bytes : bad) {
-    WriteFileBytes(rebrander, bytes);
-    EXPECT_EQ(CRebrandInfo(rebrander).GetError(), kErrorReadingRebrander) << bytes.size();
-  }
-}
-
-TEST_F(FormatsTest, ProcessInformationLoadsOnceAndModuleFolderKeepsItsSeparator) {
-  ResetRebrandInfoForTesting();
-  OverrideModuleFileName(path);
-  WriteFileBytes(path, "\177ELF");
-  CRebrandInfo& first = GetRebrandInfo();
-  EXPECT_EQ(first.GetError(), kErrorReadingRebrander);
-  WriteFileBytes(path, WriteRebrander("\177ELF", "", 4));
-  EXPECT_EQ(&GetRebrandInfo(), &first);
-  EXPECT_TRUE(GetRebrandInfo().HasError()) << "a failed load is not retried";
-  EXPECT_EQ(first.GetModuleFolder(), dir.Path() + kPathSeparator);
-  OverrideModuleFileName("nofolder");
-  EXPECT_EQ(first.GetModuleFolder(), "nofolder");
-  OverrideModuleFileName(std::nullopt);
-  ResetRebrandInfoForTesting();
 }
 
 }  // namespace

@@ -6,13 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "platform/module_path.h"
+
 namespace testing_support {
 
 // The program, then its arguments.
 using ChildCommand = std::vector<std::string>;
 
-// The test child program beside the running test.
-std::string ChildProgramPath();
+// The test child program beside the running test, found before any test
+// stands the process at another path.
+inline const std::string kTestProgram = platform::GetModuleFileNameA();
+inline std::string ChildProgramPath() {
+  return kTestProgram.substr(0, kTestProgram.find_last_of(platform::kPathSeparator) + 1) +
+         TEST_CHILD_NAME;
+}
 // The child holds the file open plainly, as a program that knows nothing of
 // our open modes would; or in one of the two modes of platform::_lopen.
 inline ChildCommand OpensPlainly(const std::string& path) {

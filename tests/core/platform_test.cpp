@@ -17,8 +17,6 @@
 #else
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "platform/posix/open_elsewhere.h"
 #endif
 
 namespace ebook_testing {
@@ -80,18 +78,6 @@ TEST_F(FileServicesTest, OurExclusiveKeepsOthersOutAndOurPlainHandleCountsOnlyOn
   EXPECT_EQ(OtherProcess(OpensPlainly(path)).Ready(), !kWindows) << "locks are advisory";
   _lclose(held);
   EXPECT_TRUE(OtherProcess(LOpens(path, OF_EXCLUSIVE_READWRITE)).Ready());
-#ifndef _WIN32
-  // Where the kernel grants no lease, a walk of every other process decides.
-  struct stat st;
-  ASSERT_EQ(stat(path.c_str(), &st), 0);
-  const int ours = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  EXPECT_FALSE(posix::FoundByScan(st.st_dev, st.st_ino));
-  close(ours);
-  for (const ChildCommand& take : {OpensPlainly(path), maps}) {
-    OtherProcess holder(take);
-    EXPECT_TRUE(holder.Ready() && posix::FoundByScan(st.st_dev, st.st_ino)) << take[1];
-  }
-#endif
 }
 
 // A journal's name must never lead a write to another file.
