@@ -37,52 +37,57 @@ inline constexpr int32_t kVersion = 7;
 inline constexpr int32_t kTrailerSize = CEBookTrailer::kSize;
 
 // The texts the user must see, written out independently of the code that
-// shows them.
-inline const std::string kStart = "The E-Book, book.exe,  appears to be ";
+// shows them, each paragraph on a line of its own.
 inline const std::string kDownloadAgain =
     "If you downloaded the E-Book or this program from the Internet, you may need to download "
     "them again.";
 inline std::string NotFoundText(const std::string& folder) {
-  return "The E-Book, book.exe,  could not be found.\n\nPlease ensure that the E-Book is placed in "
-         "the " +
+  return R"(The E-Book, book.exe,  could not be found.
+
+Please ensure that the E-Book is placed in the )" +
          folder + " folder.";
 }
 inline const std::string kCorrupt =
-    kStart +
-    "corrupt or possibly designed for a different version of this Rebrander program.\n\nPlease "
-    "ensure that the E-Book and this program are versions created at the same time, and are both "
-    "placed in the same directory.\n\n" +
-    kDownloadAgain;
+    R"(The E-Book, book.exe,  appears to be corrupt or possibly designed for a different version of this Rebrander program.
+
+Please ensure that the E-Book and this program are versions created at the same time, and are both placed in the same directory.
+
+)" + kDownloadAgain;
 inline const std::string kDifferentEBook =
-    kStart + "for a different E-Book than the one that this Rebrander program was created for.";
+    "The E-Book, book.exe,  appears to be for a different E-Book than the one that this Rebrander "
+    "program was created for.";
 inline const std::string kDifferentVersion =
-    kStart + "a different version than expected by this Rebrander program.\n\n" + kDownloadAgain +
+    R"(The E-Book, book.exe,  appears to be a different version than expected by this Rebrander program.
+
+)" + kDownloadAgain +
     " In this case, please be sure to download the corresponding versions of both the E-Book and "
     "this program.";
 inline const std::string kAlreadyRunning =
     "The E-Book is already running. Please close it down before try to customize it.";
 inline const std::string kErrorReading = "Error reading E-Book EXE.\n\n" + kDownloadAgain;
-inline const std::string kCantOpenForWriting =
-    "Can't open E-Book for writing.\n\nIf it is running, please close it and try again.";
-inline const std::string kErrorWriting =
-    "Error writing E-Book EXE.\n\nSorry, as a result of this error, it is possible that the E-Book "
-    "EXE may no longer function correctly.\n\nPlease check free disk space on your computer, and "
-    "it may help to reboot.\n\n" +
-    kDownloadAgain;
+inline const std::string kErrorWriting = R"(Error writing E-Book EXE.
+
+Sorry, as a result of this error, it is possible that the E-Book EXE may no longer function correctly.
+
+Please check free disk space on your computer, and it may help to reboot.
+
+)" + kDownloadAgain;
 inline const std::string kInterruptedUndone =
-    "The last customization of the E-Book was interrupted before it could finish. The E-Book is "
-    "as it was before that customization.\n\nYou can simply customize it again.";
+    R"(The last customization of the E-Book was interrupted before it could finish. The E-Book is as it was before that customization.
+
+You can simply customize it again.)";
 inline const std::string kCouldNotCheck =
     "The E-Book could not be checked for an interrupted customization, since the journal beside "
     "it ";
 inline const std::string kNewerJournalText =
-    kCouldNotCheck +
-    "was written by a newer version of this program.\n\nThe E-Book can still be viewed. To "
-    "customize it, please use that newer version.";
+    kCouldNotCheck + R"(was written by a newer version of this program.
+
+The E-Book can still be viewed. To customize it, please use that newer version.)";
 inline const std::string kUntrustedJournalText =
     kCouldNotCheck +
-    "is not a plain file that only you or the E-Book's owner could have written. It was left as "
-    "it is.\n\nThe E-Book can still be viewed, but not customized while that journal is there.";
+    R"(is not a plain file that only you or the E-Book's owner could have written. It was left as it is.
+
+The E-Book can still be viewed, but not customized while that journal is there.)";
 
 inline CVariable Variable(const std::string& ident, const std::string& prompt,
                           const std::string& value, int32_t editable = 1, int32_t type = 0) {

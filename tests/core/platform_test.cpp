@@ -6,7 +6,6 @@
 #include <fcntl.h>
 
 #include <cstdio>
-#include <memory>
 
 #include "ebook/launch_ebook.h"
 #include "platform/durable_files.h"
@@ -86,26 +85,20 @@ TEST_F(FileServicesTest, ExclusiveNeedsAWritableFileAndANewFileIsNeverAnythingTh
   EXPECT_FALSE(Opens(path, OF_EXCLUSIVE_READWRITE)) << "even to a privileged user";
   EXPECT_TRUE(Opens(path, OF_SHARED_READ));
   EXPECT_FALSE(Opens(path, 0)) << "only the two modes exist";
-  // Names that open something other than a regular file; a fifo would block
-  // a plain open without a writer.
-  std::vector<std::string> names = {dir.File("NUL"), dir.File("CON"), dir.File("COM1"),
-                                    dir.File("nul.exe")};
+  // Names that open something other than a regular file (a fifo would block a
+  // plain open without a writer), and links, where a new file must not be made.
+  std::vector<std::string> others = {dir.File("NUL"), dir.File("CON"), dir.File("nul.exe")};
 #ifndef _WIN32
-  names = {dir.File("fifo")};
-  EXPECT_EQ(mkfifo(names[0].c_str(), 0644), 0);
+  others = {dir.File("fifo"), dir.File("link"), dir.File("dangling")};
+  ASSERT_EQ(mkfifo(others[0].c_str(), 0644) + symlink(path.c_str(), others[1].c_str()) +
+                symlink(dir.File("nowhere").c_str(), others[2].c_str()),
+            0);
 #endif
-  names.insert(names.end(), {dir.Path(), dir.File("missing"), std::string()});
-  for (const std::string& name : names) {
+  for (const std::string& name : {others[0], dir.Path(), dir.File("missing"), std::string()}) {
     EXPECT_FALSE(Opens(name, OF_SHARED_READ) || Opens(name, OF_EXCLUSIVE_READWRITE)) << name;
   }
-  names.resize(names.size() - 2);
-  names.push_back(path);
-#ifndef _WIN32
-  ASSERT_EQ(symlink(path.c_str(), dir.File("link").c_str()), 0);
-  ASSERT_EQ(symlink(dir.File("nowhere").c_str(), dir.File("dangling").c_str()), 0);
-  names.insert(names.end(), {dir.File("link"), dir.File("dangling")});
-#endif
-  for (const std::string& name : names) {
+  others.push_back(path);
+  for (const std::string& name : others) {
     const HFILE file = CreateNewFile(name);
     EXPECT_EQ(file, HFILE_ERROR) << name;
     if (file != HFILE_ERROR) _lclose(file);
@@ -145,24 +138,16 @@ TEST_F(FileServicesTest, EveryChangeAsksTheHookAndFailsCleanly) {
 
 TEST(ProgramStartTest, FailedStartsSayWhy) {
   TempDir dir;
-  const std::string garbage = dir.File("garbage.exe"), refused = dir.File("refused.exe");
+  const std::string garbage = dir.File("garbage.exe");
   WriteFileBytes(garbage, "not a program");
   fs::permissions(garbage, fs::perms::owner_exec, fs::perm_options::add);
   const std::string missingFolder = dir.File("no") + kPathSeparator + "where.exe";
-  // Not executable here; on Windows held without sharing, so that the system
-  // cannot even read it to start it.
-  fs::copy_file(ChildProgramPath(), refused);
-  fs::permissions(refused, fs::perms::owner_read | fs::perms::owner_write);
-  const std::unique_ptr<void, void (*)(void*)> held(
-      kWindows ? reinterpret_cast<void*>(_lopen(refused, OF_EXCLUSIVE_READWRITE)) : nullptr,
-      [](void* file) { _lclose(static_cast<HFILE>(reinterpret_cast<intptr_t>(file))); });
   const std::pair<std::string, std::string> cases[] = {
       {dir.File("gone.exe"),
        "Can't start " + dir.File("gone.exe") + ", as the file was not found."},
       {missingFolder, "Can't start " + missingFolder + ", as the path was not found."},
       {garbage, "Can't start " + garbage + ", the program appears to be corrupted or invalid."},
-      {refused, "Unable to start " + refused},
-      {dir.Path(), "Unable to start " + dir.Path()},
+      {dir.Path(), "Unable to start " + dir.Path()},  // any other failure
   };
   for (const auto& [path, message] : cases) {
     RecordingUserInterface recorder;
