@@ -32,6 +32,7 @@ using namespace testing_support;
 using ebook::CEBookFile;
 namespace fs = std::filesystem;
 
+inline constexpr char kEBookName[] = "book.exe";
 inline constexpr char kEBookId[] = "Sample-Book-2024";
 inline constexpr int32_t kVersion = 7;
 inline constexpr int32_t kTrailerSize = CEBookTrailer::kSize;
@@ -64,6 +65,8 @@ inline const std::string kDifferentVersion =
     "this program.";
 inline const std::string kAlreadyRunning =
     "The E-Book is already running. Please close it down before try to customize it.";
+inline const std::string kCantOpenForWriting =
+    "Can't open E-Book for writing.\n\nIf it is running, please close it and try again.";
 inline const std::string kErrorReading = "Error reading E-Book EXE.\n\n" + kDownloadAgain;
 inline const std::string kErrorWriting = R"(Error writing E-Book EXE.
 
@@ -173,7 +176,7 @@ class EBookTest : public ::testing::Test {
  protected:
   void SetUp() override {
     CInfoBlock info;
-    info.m_strEBookFile = "book.exe";
+    info.m_strEBookFile = kEBookName;
     info.m_strEBookId = kEBookId;
     WriteFileBytes(dir.File("bare"), "\177ELF rebrander program");
     std::string error;
@@ -191,7 +194,7 @@ class EBookTest : public ::testing::Test {
     SetIoFaultHook({});
   }
 
-  std::string EBookPath() const { return dir.File("book.exe"); }
+  std::string EBookPath() const { return dir.File(kEBookName); }
   std::string JournalPath() const { return ebook::JournalPathFor(EBookPath()); }
   bool JournalExists() const { return fs::exists(fs::symlink_status(JournalPath())); }
   std::string Encode(const auto& record) { return Encoded(dir.File("scratch"), record); }
