@@ -94,24 +94,24 @@ TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndReadBackUntilTheFirstFailure
   const std::string trailerBytes =
       Ints({CEBookTrailer::kStartMarker, kVersion, 2, -3, 0x4444, 5, 1234, 77, -8888}) + "Book Id" +
       std::string(57, '\0') + Ints({CEBookTrailer::kEndMarker});
-  EXPECT_EQ(Encoded(path, trailer), trailerBytes);
+  EXPECT_EQ(Encoded(dir.File("scratch"), trailer), trailerBytes);
   trailer.SetId(std::string(70, 'x'));
-  Open(Encoded(path, trailer));
+  Open(Encoded(dir.File("scratch"), trailer));
   ASSERT_TRUE(Transfer(read, CFieldStream::kRead));
   EXPECT_EQ(read.GetId(), std::string(64, 'x'));
   Open(trailerBytes);
   ASSERT_TRUE(Transfer(read, CFieldStream::kRead));
-  EXPECT_EQ(Encoded(dir.File("again"), read), trailerBytes);
+  EXPECT_EQ(Encoded(dir.File("scratch"), read), trailerBytes);
 
   CVariableTable table, readTable;
   table.Add(Variable("ID", "Prompt", "Value", 1, 3));
   table.m_bRebranded = 1;
   const std::string tableBytes = Ints({CVariableTable::kMarker, 1, 1, CVariable::kMarker}) +
                                  Text("ID") + Text("Prompt") + Text("Value") + Ints({1, 3});
-  EXPECT_EQ(Encoded(path, table), tableBytes);
+  EXPECT_EQ(Encoded(dir.File("scratch"), table), tableBytes);
   Open(tableBytes);
   EXPECT_TRUE(readTable.Read(file));
-  EXPECT_EQ(Encoded(dir.File("again"), readTable), tableBytes);
+  EXPECT_EQ(Encoded(dir.File("scratch"), readTable), tableBytes);
 
   CInfoBlock block;
   std::tie(block.m_strEBookFile, block.m_strEBookId, block.m_strText3, block.m_strTitle,
@@ -136,8 +136,8 @@ TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndReadBackUntilTheFirstFailure
   }
   CVariableTable one;
   one.Add(SampleTable()[0]);
-  const size_t second = Encoded(path, one).size();
-  std::string bytes = Encoded(path, SampleTable());
+  const size_t second = Encoded(dir.File("scratch"), one).size();
+  std::string bytes = Encoded(dir.File("scratch"), SampleTable());
   bytes[second] ^= 0x01;
   Open(bytes);
   EXPECT_FALSE(readTable.Read(file));
