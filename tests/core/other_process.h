@@ -6,13 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "platform/module_path.h"
+
 namespace testing_support {
 
 // The program, then its arguments.
 using ChildCommand = std::vector<std::string>;
 
-// The test child program beside the running test.
-std::string ChildProgramPath();
+// The test child program beside the running test, found before any test
+// stands the process at another path.
+inline const std::string kTestProgram = platform::GetModuleFileNameA();
+inline std::string ChildProgramPath() {
+  return kTestProgram.substr(0, kTestProgram.find_last_of(platform::kPathSeparator) + 1) +
+         TEST_CHILD_NAME;
+}
 // The child holds the file open plainly, as a program that knows nothing of
 // our open modes would; or in one of the two modes of platform::_lopen.
 inline ChildCommand OpensPlainly(const std::string& path) {
@@ -31,27 +38,21 @@ size_t OpenHandleCount();
 
 class OtherProcess {
  public:
-  // Starts the command and, when `waitUntilReady`, waits until the child says
-  // it holds what it took, or ends.
-  explicit OtherProcess(const ChildCommand& command, bool waitUntilReady = true);
+  // Starts the command and waits until the child says it holds what it took,
+  // or ends.
+  explicit OtherProcess(const ChildCommand& command);
   ~OtherProcess() { Kill(); }
   OtherProcess(const OtherProcess&) = delete;
   OtherProcess& operator=(const OtherProcess&) = delete;
 
   bool Ready() const { return m_bReady; }
-  // Waits until the child ends; its exit code, or -1 if it never started or
-  // was killed.
-  int Wait();
   // Kills the child and waits for it; true when the kill ended it.
   bool Kill();
-  void Stop() { Kill(); }
 
  private:
   intptr_t m_process = -1;  // pid or process handle
   intptr_t m_output = -1;   // read end of the child's standard output
   bool m_bReady = false;
-  bool m_bEnded = false;
-  int m_nExitCode = -1;
 };
 
 }  // namespace testing_support

@@ -4,7 +4,9 @@
 // name created or removed since the folder's last flush there or not.
 #pragma once
 
-#include <cstdint>
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <random>
@@ -34,35 +36,130 @@ class SimulatedDisk {
   static constexpr size_t kSector = 512;
 
   // Starts with everything on the disk.
-  explicit SimulatedDisk(DiskState durable);
-  void Apply(const DiskChange& change);
+  explicit SimulatedDisk(const DiskState& durable) : m_current(durable), m_durable(durable) {
+    for (const auto& entry : durable) m_durableNames.insert(entry.first);
+  }
+
+  void Apply(const DiskChange& change) {
+    using platform::IoOperation;
+    const bool named = !change.target.empty();
+    if (change.operation == IoOperation::Write && named) {  // a new file
+      m_current[change.target] = m_durable[change.target] = "";
+      Forget(change.target);
+    }
+    if (change.operation == IoOperation::Remove) m_current.erase(change.target);
+    // What reached the file, whichever change sent it there.
+    for (const auto& [file, bytes] : change.after) {
+      auto now = m_current.find(file);
+      ASSERT_NE(now, m_current.end()) << file << " appeared without being created";
+      AddWrites(file, now->second, bytes);
+      now->second = bytes;
+    }
+    ASSERT_EQ(change.after.size(), m_current.size()) << "a name went without being removed";
+    if (change.operation == IoOperation::Flush && named) {
+      m_durable[change.target] = m_current[change.target];
+      Forget(change.target);
+    } else if (change.operation == IoOperation::Flush) {
+      m_durableNames.clear();
+      for (const auto& entry : m_current) m_durableNames.insert(entry.first);
+    }
+  }
 
   // Every state a power cut could leave now when there are few; otherwise
-  // all lost, all kept, each write torn in order and torn alone, and a
-  // few drawn from `random`. Each state once.
-  std::vector<DiskState> PowerLossStates(std::mt19937& random) const;
+  // the sectors kept up to each one (a write torn in order), each sector
+  // alone lost, and a few drawn from `random`. Each state once.
+  std::vector<DiskState> PowerLossStates(std::mt19937& random) const {
+    const size_t count = m_pending.size();
+    std::vector<std::vector<bool>> choices;
+    const auto choose = [&](auto keeps) {
+      std::vector<bool> kept(count);
+      for (size_t i = 0; i < count; ++i) kept[i] = keeps(i);
+      choices.push_back(kept);
+    };
+    for (unsigned mask = 0; count <= 4 && mask < (1u << count); ++mask) {
+      choose([&](size_t i) { return mask >> i & 1; });
+    }
+    std::bernoulli_distribution coin;
+    for (size_t cut = 0; count > 4 && cut <= count; ++cut) {
+      choose([&](size_t i) { return i < cut; });
+      choose([&](size_t i) { return i != cut; });
+      choose([&](size_t) { return coin(random); });
+    }
+    // Names created or removed since the folder's flush may be either way.
+    std::set<std::string> sure, unsure;
+    for (const auto& entry : m_current) {
+      (m_durableNames.count(entry.first) ? sure : unsure).insert(entry.first);
+    }
+    for (const std::string& name : m_durableNames) {
+      if (!m_current.count(name)) unsure.insert(name);
+    }
+    const std::vector<std::string> open(unsure.begin(), unsure.end());
+    std::set<DiskState> states;
+    for (unsigned mask = 0; mask < (1u << open.size()); ++mask) {
+      std::set<std::string> names = sure;
+      for (size_t i = 0; i < open.size(); ++i) {
+        if (mask >> i & 1) names.insert(open[i]);
+      }
+      for (const auto& kept : choices) states.insert(StateWith(kept, names));
+    }
+    return {states.begin(), states.end()};
+  }
+
   // What a process stopped now leaves: every change kept.
   DiskState Current() const { return m_current; }
   // Only what was flushed.
-  DiskState Flushed() const;
+  DiskState Flushed() const {
+    return StateWith(std::vector<bool>(m_pending.size(), false), m_durableNames);
+  }
 
  private:
   // A sector's worth of one write, or a truncation (`cutTo`).
   struct Piece {
     std::string file;
-    int write;
     size_t offset;
     std::string bytes;
     std::optional<size_t> cutTo;
   };
-  void AddWrites(const std::string& file, const std::string& before, const std::string& after);
-  DiskState StateWith(const std::vector<bool>& kept, const std::set<std::string>& names) const;
+
+  void Forget(const std::string& file) {
+    std::erase_if(m_pending, [&](const Piece& piece) { return piece.file == file; });
+  }
+  void AddWrites(const std::string& file, const std::string& before, const std::string& after) {
+    const size_t common = std::min(before.size(), after.size());
+    size_t begin = 0, end = after.size();
+    while (begin < common && before[begin] == after[begin]) ++begin;
+    while (after.size() <= before.size() && end > begin && before[end - 1] == after[end - 1]) {
+      --end;
+    }
+    for (size_t at = begin; at < end;) {
+      const size_t next = std::min(end, (at / kSector + 1) * kSector);
+      m_pending.push_back({file, at, after.substr(at, next - at), std::nullopt});
+      at = next;
+    }
+    if (after.size() < before.size()) m_pending.push_back({file, 0, "", after.size()});
+  }
+  DiskState StateWith(const std::vector<bool>& kept, const std::set<std::string>& names) const {
+    DiskState state;
+    for (const std::string& name : names) {
+      const auto durable = m_durable.find(name);
+      std::string bytes = durable == m_durable.end() ? "" : durable->second;
+      for (size_t i = 0; i < m_pending.size(); ++i) {
+        const Piece& piece = m_pending[i];
+        if (!kept[i] || piece.file != name) continue;
+        // A truncation's piece is empty at offset 0.
+        bytes.resize(piece.cutTo ? *piece.cutTo
+                                 : std::max(bytes.size(), piece.offset + piece.bytes.size()));
+        bytes.replace(piece.offset, piece.bytes.size(), piece.bytes);
+      }
+      state[name] = std::move(bytes);
+    }
+    return state;
+  }
 
   DiskState m_current;
   DiskState m_durable;  // what each file's own flushes have put on the disk
   std::set<std::string> m_durableNames;
   std::vector<Piece> m_pending;
-  int m_writes = 0;
 };
 
 }  // namespace ebook_testing

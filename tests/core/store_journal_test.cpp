@@ -1,8 +1,6 @@
 // The rollback journal of a store, and recovery from the journal an
 // interrupted store left behind: torn, damaged or stale journals, an E-Book in
 // use, and what the user is told.
-#include "ebook/store_journal.h"
-
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +18,7 @@ namespace {
 using ebook::EBookUse;
 using ebook::RecoverStore;
 using ebook::RecoveryOutcome;
+namespace layout = ebook::journal_layout;
 
 class JournalTest : public EBookTest {
  protected:
@@ -30,24 +29,12 @@ class JournalTest : public EBookTest {
     WriteFileBytes(EBookPath(), torn);
     return torn;
   }
+  void ExpectRollBackOfTornEBook() {
+    TearEBook();
+    EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
+    EXPECT_EQ(ReadFileBytes(EBookPath()), original);
+  }
 };
-
-TEST_F(JournalTest, JournalLiesBesideTheEBookKeepsEverythingFromTheTableOnAndBlocksAStore) {
-  LeaveJournal();
-  EXPECT_EQ(JournalPath(), dir.File("book.exe.rebrander-journal"));
-  const std::string bytes = ReadFileBytes(JournalPath());
-  ebook::CStoreJournal journal;
-  ASSERT_EQ(ebook::DecodeJournal(bytes, journal), ebook::JournalRead::kWhole);
-  const ebook::CStoreBackup& backup = journal.m_backup;
-  EXPECT_EQ(std::make_tuple(backup.Offset(), backup.Length(), backup.Bytes()),
-            std::make_tuple(tableOffset, int32_t(original.size()), original.substr(tableOffset)));
-  IoRecorder io;
-  EXPECT_FALSE(CEBookFile().StoreTable(Edited("Not stored")));
-  ExpectOnlyMessage(kErrorWriting);
-  EXPECT_EQ(io.Pattern(), "W") << "only the refused creation of the journal";
-  EXPECT_EQ(ReadFileBytes(EBookPath()), original);
-  EXPECT_EQ(ReadFileBytes(JournalPath()), bytes);
-}
 
 // A journal of the first format, checked byte by byte (FNV-1a), may still
 // wait beside an E-Book from an older rebrander: it rolls back as before.
@@ -64,153 +51,121 @@ TEST_F(JournalTest, JournalOfTheFirstFormatStillRollsBack) {
   ASSERT_TRUE(ebook::IdentifyEBook(file, tableOffset, journal.m_identity, 1));
   _lclose(file);
   WriteFileBytes(JournalPath(), ebook::EncodeJournal(journal));
-  TearEBook();
-  EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
-  EXPECT_EQ(ReadFileBytes(EBookPath()), original);
+  ExpectRollBackOfTornEBook();
 }
 
-// A journal that is not whole was never finished, so no store had touched the
-// E-Book: whatever it holds now must stay. The user's Finish came to nothing
-// either way.
-TEST_F(JournalTest, CutOrDamagedJournalIsDiscardedAndTheEBookLeftAsItIs) {
-  LeaveJournal();
-  const std::string journal = ReadFileBytes(JournalPath());
-  const std::string ebook = TearEBook();
-  std::vector<std::string> damaged = {journal + "x"};
-  for (size_t at = 0; at < journal.size(); ++at) {
-    damaged.push_back(journal.substr(0, at));
-    if (ebook::journal_layout::kVersion.at <= at && at < ebook::journal_layout::kVersion.end()) {
-      continue;  // a higher version is a newer journal
-    }
-    damaged.push_back(journal);
-    damaged.back()[at] ^= static_cast<char>(at % 2 ? 0x01 : 0xff);
-  }
-  for (size_t i = 0; i < damaged.size(); ++i) {
-    WriteFileBytes(JournalPath(), damaged[i]);
-    ASSERT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kDiscarded) << i;
-    ASSERT_FALSE(JournalExists());
-    ASSERT_EQ(ReadFileBytes(EBookPath()), ebook);
-  }
-  WriteFileBytes(JournalPath(), "");
-  EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, kInterruptedUndone);
-}
-
-// What proves the E-Book is the journal's: the same file, with the same head
-// and end of the program before the table (the middle of a large one is not
-// read). The same E-Book, changed only from the table on, is rolled back.
-TEST_F(JournalTest, JournalOfAReplacedEBookIsRemovedAndTheEBookLeftAlone) {
+// The journal keeps everything from the table on; while it is there no store
+// starts, and while the E-Book is in use or cannot be written it stays for a
+// later click. A journal that is not whole was never finished, so no store
+// had touched the E-Book: it goes and the E-Book stays as it is. So does a
+// replaced E-Book: what proves it is the journal's is the same file with the
+// same head and end of the program before the table (the middle of a large
+// one is not read).
+TEST_F(JournalTest, JournalRollsBackOnlyItsOwnEBookAndOnlyWhenWhole) {
   program = std::string(3 * ebook::kIdentitySpan, 'p');
   tableOffset = static_cast<int32_t>(program.size());
   WriteSampleEBook();
-  const auto changed = [&](size_t at) { return std::string(original).replace(at, 1, "x"); };
-  const std::string replacements[] = {
-      "",  // a new file under the name, only its table differs
-      original.substr(0, tableOffset - 1),
-      changed(0),
-      changed(ebook::kIdentitySpan - 1),
-      changed(2 * ebook::kIdentitySpan),
-      changed(program.size() - 1),
-  };
-  for (const std::string& replacement : replacements) {
-    SCOPED_TRACE(replacement.size());
-    WriteFileBytes(EBookPath(), original);
-    LeaveJournal();
-    if (replacement.empty()) {
-      WriteEBook(dir.File("download"), program, Edited("Another"), SampleTrailer());
-      fs::rename(dir.File("download"), EBookPath());
-    } else {
-      WriteFileBytes(EBookPath(), replacement);
-    }
-    const std::string replaced = ReadFileBytes(EBookPath());
-    EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(JournalExists());
-    EXPECT_EQ(ReadFileBytes(EBookPath()), replaced);
+  LeaveJournal();
+  EXPECT_EQ(JournalPath(), dir.File("book.exe.rebrander-journal"));
+  const std::string bytes = ReadFileBytes(JournalPath());
+  {
+    IoRecorder io;
+    EXPECT_FALSE(CEBookFile().StoreTable(Edited("Not stored")));
+    ExpectOnlyMessage(kErrorWriting);
+    EXPECT_EQ(io.pattern, "W") << "only the refused creation of the journal";
   }
-  WriteFileBytes(EBookPath(), original);
-  LeaveJournal();
-  TearEBook();
-  EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
-  EXPECT_EQ(ReadFileBytes(EBookPath()), original);
-}
-
-TEST_F(JournalTest, JournalStaysForALaterClickWhileTheEBookIsInUseOrCannotBeWritten) {
-  LeaveJournal();
   const std::string torn = TearEBook();
   {
     OtherProcess holder(OpensPlainly(EBookPath()));
     ASSERT_TRUE(holder.Ready());
     EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_TRUE(JournalExists());
-    EXPECT_EQ(ReadFileBytes(EBookPath()), torn);
+    EXPECT_TRUE(ReadFileBytes(EBookPath()) == torn);
   }
   for (IoOperation failing : {IoOperation::Write, IoOperation::Truncate, IoOperation::Flush}) {
     SetIoFaultHook([&](IoOperation operation) { return operation != failing; });
     EXPECT_FALSE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
     ExpectOnlyMessage(kErrorWriting);
-    EXPECT_TRUE(JournalExists());
   }
   SetIoFaultHook({});
-  EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
-  EXPECT_EQ(ReadFileBytes(EBookPath()), original);
+  EXPECT_TRUE(ReadFileBytes(JournalPath()) == bytes);
+  TearEBook();
+  std::vector<std::string> damaged = {bytes + "x"};
+  for (size_t at = 0; at < bytes.size(); ++at) {
+    damaged.push_back(bytes.substr(0, at));
+    if (at < layout::kVersion.at || at >= layout::kVersion.end()) {  // a higher one is newer
+      damaged.push_back(bytes);
+      damaged.back()[at] ^= static_cast<char>(at % 2 ? 0x01 : 0xff);
+    }
+  }
+  for (const std::string& journal : damaged) {
+    WriteFileBytes(JournalPath(), journal);
+    ASSERT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kDiscarded) << journal.size();
+    ASSERT_FALSE(JournalExists());
+  }
+  EXPECT_TRUE(ReadFileBytes(EBookPath()) == torn);
+  // The user's Finish came to nothing either way.
+  WriteFileBytes(JournalPath(), "");
+  EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, kInterruptedUndone);
+  ui.messages.clear();
+  const auto changed = [&](size_t at) { return std::string(original).replace(at, 1, "x"); };
+  for (const std::string& replacement :
+       {original.substr(0, tableOffset - 1), changed(0), changed(ebook::kIdentitySpan - 1),
+        changed(2 * ebook::kIdentitySpan), changed(program.size() - 1)}) {
+    WriteFileBytes(EBookPath(), replacement);
+    WriteFileBytes(JournalPath(), bytes);
+    EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
+    EXPECT_TRUE(ReadFileBytes(EBookPath()) == replacement && !JournalExists() &&
+                ui.messages.empty());
+  }
+  WriteFileBytes(JournalPath(), bytes);
+  ExpectRollBackOfTornEBook();
+  // A new file under the name, only its table differs.
+  WriteEBook(dir.File("download"), program, Edited("Another"), SampleTrailer());
+  fs::rename(dir.File("download"), EBookPath());
+  const std::string replaced = ReadFileBytes(EBookPath());
+  WriteFileBytes(JournalPath(), bytes);
+  EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
+  EXPECT_TRUE(ReadFileBytes(EBookPath()) == replaced && !JournalExists());
 }
 
 // A journal that may be the only copy of the E-Book's old bytes but cannot be
 // applied stays, and so does the E-Book; viewing goes on, customizing not.
 TEST_F(JournalTest, NewerOrUntrustedJournalIsLeftWithTheEBookAndStopsOnlyCustomizing) {
   LeaveJournal();
-  const std::string whole = ReadFileBytes(JournalPath());
-  WriteFileBytes(dir.File("elsewhere"), whole);
-  std::string newer = whole.substr(0, ebook::journal_layout::kVersion.end()) + "next format";
-  newer[ebook::journal_layout::kVersion.at] = ebook::journal_layout::kFormatVersion + 1;
-  std::vector<std::pair<std::function<void()>, RecoveryOutcome>> cases = {
-      {[&] { WriteFileBytes(JournalPath(), newer); }, RecoveryOutcome::kNewerJournal},
-      {[&] { fs::create_directory(JournalPath()); }, RecoveryOutcome::kUntrusted},
-  };
+  const std::string whole = ReadFileBytes(JournalPath()), journal = JournalPath();
+  std::string newer = whole.substr(0, layout::kVersion.end()) + "next format";
+  newer[layout::kVersion.at] = layout::kFormatVersion + 1;
+  const std::function<bool()> plants[] = {
+      [&] { return WriteFileBytes(journal, newer), true; },
+      [&] { return fs::create_directory(journal); },
 #ifndef _WIN32  // MinGW's library makes no links, Wine's files carry no modes
-  const auto plant = [&](std::function<int(const char*)> change) {
-    cases.push_back({[&, change] {
-                       WriteFileBytes(JournalPath(), whole);
-                       ASSERT_EQ(change(JournalPath().c_str()), 0);
-                     },
-                     RecoveryOutcome::kUntrusted});
-  };
-  plant([&](const char* p) { return unlink(p) + symlink(dir.File("elsewhere").c_str(), p); });
-  plant([](const char* p) { return unlink(p) + mkfifo(p, 0600); });
-  plant([](const char* p) { return chmod(p, 0620); });  // writable by the group
-  plant([](const char* p) { return chmod(p, 0602); });  // by others
-  if (geteuid() == 0) plant([](const char* p) { return chown(p, 4321, -1); });
+      [&] { return symlink(dir.File("elsewhere").c_str(), journal.c_str()) == 0; },
+      [&] { return WriteFileBytes(journal, whole), chmod(journal.c_str(), 0620) == 0; },
 #endif
+  };
+  WriteFileBytes(dir.File("elsewhere"), whole);
   const std::string torn = TearEBook();
-  for (size_t i = 0; i < cases.size(); ++i) {
+  for (size_t i = 0; i < std::size(plants); ++i) {
     SCOPED_TRACE(i);
-    cases[i].first();
-    const auto planted = fs::symlink_status(JournalPath()).type();
-    EXPECT_EQ(RecoverStore(EBookPath()), cases[i].second);
+    ASSERT_TRUE(plants[i]());
+    const auto planted = fs::symlink_status(journal).type();
+    EXPECT_EQ(RecoverStore(EBookPath()),
+              i == 0 ? RecoveryOutcome::kNewerJournal : RecoveryOutcome::kUntrusted);
     EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kView));
     EXPECT_FALSE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-    ASSERT_EQ(ui.messages.size(), 2u);
-    for (const auto& message : ui.messages) {
-      EXPECT_EQ(message.text, i == 0 ? kNewerJournalText : kUntrustedJournalText);
-      EXPECT_EQ(message.icon, MessageIcon::Exclamation);
+    const std::string text = i == 0 ? kNewerJournalText : kUntrustedJournalText;
+    for (const auto& m : ui.messages) {
+      EXPECT_EQ(std::tie(m.text, m.icon), std::make_tuple(text, MessageIcon::Exclamation));
     }
+    EXPECT_EQ(ui.messages.size(), 2u);
     ui.messages.clear();
-    EXPECT_EQ(fs::symlink_status(JournalPath()).type(), planted) << "the journal stays";
+    EXPECT_EQ(fs::symlink_status(journal).type(), planted) << "the journal stays";
     EXPECT_EQ(ReadFileBytes(EBookPath()), torn);
-    fs::remove_all(JournalPath());
+    fs::remove_all(journal);
   }
-#ifndef _WIN32
-  // The E-Book's owner's journal is applied, whoever runs the recovery.
-  if (geteuid() == 0) {
-    WriteFileBytes(JournalPath(), whole);
-    ASSERT_EQ(chown(JournalPath().c_str(), 4321, -1) + chown(EBookPath().c_str(), 4321, -1), 0);
-    EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
-    EXPECT_EQ(ReadFileBytes(EBookPath()), original);
-  }
-#endif
 }
 
 // The journal and its folder reach the disk before the E-Book changes, the
@@ -226,8 +181,8 @@ TEST_F(JournalTest, StoreWhoseEveryChangeFailsInTurnLeavesTheEBookAsItWas) {
     {
       IoRecorder io;
       ASSERT_TRUE(CEBookFile().StoreTable(table));
-      EXPECT_EQ(io.Pattern(), "WFFWFRF");
-      last = static_cast<int>(io.operations.size());
+      EXPECT_EQ(io.pattern, "WFFWFRF");
+      last = io.count;
     }
     const std::string stored = ReadFileBytes(EBookPath());
     for (int n = 1; n <= last; ++n) {

@@ -2,11 +2,9 @@
 
 #include <sanitizer/allocator_interface.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 
 #include <atomic>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -21,15 +19,10 @@ namespace {
 std::string g_folder;
 std::atomic<size_t> g_allocationLimit{0};
 
-class SilentUserInterface : public platform::IUserInterface {
- public:
+struct SilentUserInterface : platform::IUserInterface {
   void ShowMessage(const std::string&, const std::string&, platform::MessageIcon) override {}
   void SetWaitCursor(bool) override {}
 };
-
-void CheckAllocation(const volatile void*, size_t size) {
-  if (g_allocationLimit != 0 && size > g_allocationLimit) Fail("an outsized allocation");
-}
 
 }  // namespace
 
@@ -41,7 +34,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   std::atexit([] { std::filesystem::remove_all(g_folder); });
   static SilentUserInterface silent;
   platform::SetUserInterface(&silent);
-  __sanitizer_install_malloc_and_free_hooks(CheckAllocation, [](const volatile void*) {});
+  __sanitizer_install_malloc_and_free_hooks(
+      [](const volatile void*, size_t size) {
+        if (g_allocationLimit != 0 && size > g_allocationLimit) Fail("an outsized allocation");
+      },
+      [](const volatile void*) {});
   WriteFile(ScratchFile("bare"), "\177ELF bare rebrander");
   formats::CInfoBlock info;
   info.m_strEBookFile = "book";
@@ -66,11 +63,6 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) == 0;
 }
 
 void Fail(const char* what) {

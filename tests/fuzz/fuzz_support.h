@@ -5,33 +5,29 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace fuzzing {
 
 // A file in the scratch folder (under $TMPDIR, removed at exit). The E-Book
-// there is beside the rebrander the process takes for itself.
+// ("book") there is beside the rebrander the process takes for itself.
 std::string ScratchFile(const std::string& name);
-inline std::string EBookPath() {
-  return ScratchFile("book");
+inline bool FileExists(const std::string& path) {
+  return std::filesystem::exists(std::filesystem::symlink_status(path));
 }
-
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
-bool FileExists(const std::string& path);
-
 // Ends the run as a crash, so that libFuzzer keeps the input.
 [[noreturn]] void Fail(const char* what);
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
 
 // While it lives, any single allocation larger than 64 KiB plus 16 times the
 // input fails the run: only a length or count taken from the input unchecked
 // asks for that much. (In memory a table may take several times its file
 // size; a hostile length asks for gigabytes.)
-class AllocationGuard {
- public:
+struct AllocationGuard {
   explicit AllocationGuard(size_t inputSize);
   ~AllocationGuard();
-  AllocationGuard(const AllocationGuard&) = delete;
 };
 
 }  // namespace fuzzing

@@ -5,7 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
-  fuzzing::WriteFile(fuzzing::EBookPath(), input);
+  fuzzing::WriteFile(fuzzing::ScratchFile("book"), input);
   {
     fuzzing::AllocationGuard guard(size);
     const ebook::CEBookFile ebook;
@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     formats::CVariableTable table;
     ebook.LoadTable(table);
   }
-  if (fuzzing::ReadFile(fuzzing::EBookPath()) != input) fuzzing::Fail("reading changed the E-Book");
+  if (fuzzing::ReadFile(fuzzing::ScratchFile("book")) != input)
+    fuzzing::Fail("reading changed the E-Book");
   return 0;
 }

@@ -23,7 +23,8 @@ auto Fields(const formats::CVariableTable& table) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  fuzzing::WriteFile(fuzzing::EBookPath(), std::string(reinterpret_cast<const char*>(data), size));
+  fuzzing::WriteFile(fuzzing::ScratchFile("book"),
+                     std::string(reinterpret_cast<const char*>(data), size));
   fuzzing::AllocationGuard guard(size);
   const ebook::CEBookFile ebook;
   formats::CVariableTable table;
@@ -38,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     table.m_bRebranded |= edit == 1;
     if (!ebook.StoreTable(table)) fuzzing::Fail("a loaded table could not be stored");
-    if (fuzzing::FileExists(ebook::JournalPathFor(fuzzing::EBookPath()))) {
+    if (fuzzing::FileExists(ebook::JournalPathFor(fuzzing::ScratchFile("book")))) {
       fuzzing::Fail("the store left its journal");
     }
     formats::CVariableTable again;

@@ -13,6 +13,7 @@ struct ShownMessage {
   std::string caption;
   std::string text;
   platform::MessageIcon icon;
+  bool underWaitCursor;
 };
 
 class RecordingUserInterface : public platform::IUserInterface {
@@ -22,13 +23,12 @@ class RecordingUserInterface : public platform::IUserInterface {
 
   void ShowMessage(const std::string& caption, const std::string& text,
                    platform::MessageIcon icon) override {
-    messages.push_back({caption, text, icon});
+    messages.push_back({caption, text, icon, !waitCursor.empty() && waitCursor.back()});
   }
   void SetWaitCursor(bool on) override { waitCursor.push_back(on); }
 
   std::vector<ShownMessage> messages;
-  // Every change of the wait cursor, in order.
-  std::vector<bool> waitCursor;
+  std::vector<bool> waitCursor;  // every change, in order
 };
 
 }  // namespace testing_support

@@ -1,10 +1,5 @@
 #include "tests/support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include "platform/module_path.h"
@@ -15,12 +10,11 @@ namespace fs = std::filesystem;
 
 TempDir::TempDir() {
   std::random_device random;
-  for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+  while (m_path.empty()) {
     const fs::path candidate =
         fs::temp_directory_path() / ("rebrander-test-" + std::to_string(random()));
     if (fs::create_directory(candidate)) m_path = candidate.string();
   }
-  EXPECT_FALSE(m_path.empty());
 }
 
 TempDir::~TempDir() {
@@ -35,21 +29,6 @@ TempDir::~TempDir() {
 
 std::string TempDir::File(const std::string& name) const {
   return m_path + platform::kPathSeparator + name;
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  ASSERT_TRUE(std::ofstream(path, std::ios::binary) << bytes) << path;
-}
-
-void SetReadOnly(const std::string& path, bool readOnly) {
-  const auto write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-  fs::permissions(path, readOnly ? write : fs::perms::owner_write,
-                  readOnly ? fs::perm_options::remove : fs::perm_options::add);
 }
 
 }  // namespace testing_support

@@ -2,6 +2,11 @@
 // reads and writes.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace testing_support {
@@ -11,7 +16,6 @@ class TempDir {
   TempDir();
   ~TempDir();
   TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
 
   const std::string& Path() const { return m_path; }
   // Path of a file inside the folder, joined with the system's separator.
@@ -21,10 +25,20 @@ class TempDir {
   std::string m_path;
 };
 
-std::string ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
+inline std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  ASSERT_TRUE(std::ofstream(path, std::ios::binary) << bytes) << path;
+}
 // Takes the write permission away or gives it back (the read-only attribute on
 // Windows).
-void SetReadOnly(const std::string& path, bool readOnly);
+inline void SetReadOnly(const std::string& path, bool readOnly) {
+  namespace fs = std::filesystem;
+  const auto write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  fs::permissions(path, readOnly ? write : fs::perms::owner_write,
+                  readOnly ? fs::perm_options::remove : fs::perm_options::add);
+}
 
 }  // namespace testing_support

@@ -7,10 +7,6 @@ namespace {
 
 constexpr UINT kKilled = 0xDEAD;
 
-HANDLE AsHandle(intptr_t value) {
-  return reinterpret_cast<HANDLE>(value);
-}
-
 // One argument as the C runtime will split it back out of the command line.
 std::string Quoted(const std::string& argument) {
   std::string quoted = "\"";
@@ -31,7 +27,7 @@ size_t OpenHandleCount() {
   return count;
 }
 
-OtherProcess::OtherProcess(const ChildCommand& command, bool waitUntilReady) {
+OtherProcess::OtherProcess(const ChildCommand& command) {
   SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
   HANDLE read, write;
   if (!CreatePipe(&read, &write, &inheritable, 0)) return;
@@ -52,31 +48,22 @@ OtherProcess::OtherProcess(const ChildCommand& command, bool waitUntilReady) {
   m_process = reinterpret_cast<intptr_t>(process.hProcess);
   char byte;
   DWORD n = 0;
-  m_bReady = waitUntilReady && ReadFile(read, &byte, 1, &n, nullptr) && n == 1;
-}
-
-int OtherProcess::Wait() {
-  if (m_process != -1 && !m_bEnded) {
-    WaitForSingleObject(AsHandle(m_process), INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(AsHandle(m_process), &code);
-    m_bEnded = true;
-    m_nExitCode = code == kKilled ? -1 : static_cast<int>(code);
-  }
-  return m_nExitCode;
+  m_bReady = ReadFile(read, &byte, 1, &n, nullptr) && n == 1;
 }
 
 bool OtherProcess::Kill() {
-  // Fails, and the exit code stays the child's own, once it has ended.
-  const bool killed = m_process != -1 && !m_bEnded &&
-                      TerminateProcess(AsHandle(m_process), kKilled) && Wait() == -1;
+  DWORD code = 0;
   if (m_process != -1) {
-    Wait();
-    CloseHandle(AsHandle(m_process));
-    m_process = -1;
+    const HANDLE process = reinterpret_cast<HANDLE>(m_process);
+    // Fails, and the exit code stays the child's own, once it has ended.
+    TerminateProcess(process, kKilled);
+    WaitForSingleObject(process, INFINITE);
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
   }
-  if (m_output != -1) CloseHandle(AsHandle(m_output));
-  m_output = -1;
+  if (m_output != -1) CloseHandle(reinterpret_cast<HANDLE>(m_output));
+  const bool killed = m_process != -1 && code == kKilled;
+  m_process = m_output = -1;
   return killed;
 }
 
