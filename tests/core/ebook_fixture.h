@@ -94,13 +94,10 @@ The E-Book can still be viewed, but not customized while that journal is there.)
 
 inline CVariable Variable(const std::string& ident, const std::string& prompt,
                           const std::string& value, int32_t editable = 1, int32_t type = 0) {
-  CVariable variable;
-  variable.m_strIdent = ident;
-  variable.m_strPrompt = prompt;
-  variable.m_strValue = value;
-  variable.m_bEditable = editable;
-  variable.m_nType = type;
-  return variable;
+  CVariable v;
+  std::tie(v.m_strIdent, v.m_strPrompt, v.m_strValue, v.m_bEditable, v.m_nType) =
+      std::tie(ident, prompt, value, editable, type);
+  return v;
 }
 inline CVariableTable SampleTable() {
   CVariableTable table;

@@ -40,10 +40,6 @@ class FormatsTest : public ::testing::Test {
   }
   int32_t Seek(int32_t position) { return _llseek(file, position, FILE_BEGIN); }
   int32_t Position() { return _llseek(file, 0, FILE_CURRENT); }
-  bool Transfer(auto& record, int direction) {
-    CFieldStream stream(direction, file);
-    return record.Transfer(stream);
-  }
   TempDir dir;
   std::string path = dir.File("records");
   HFILE file = HFILE_ERROR;
@@ -54,27 +50,20 @@ class FormatsTest : public ::testing::Test {
 // unmasked, yet all its bytes are read.
 TEST_F(FormatsTest, FieldsHaveTheirHandComputedBytesAndReadBack) {
   Open("");
-  const std::string zeroInside(
-      "\x93"
-      "a\0b",
-      4);
   char raw[] = {'A', 0};
   ASSERT_TRUE(WriteInt(file, 1) && WriteInt(file, -1) && WriteString(file, "AB") &&
-              WriteString(file, "") && WriteString(file, zeroInside) &&
+              WriteString(file, "") && WriteString(file, std::string("\x93\x61\0b", 4)) &&
               CFieldStream(CFieldStream::kWrite, file).TransferRaw(raw, 2));
   const std::string bytes = Bytes();
   EXPECT_EQ(bytes, std::string("\x92\x93\x93\x93\x6c\x6c\x6c\x6c\x91\x93\x93\x93\xd2\xd1\x93\x93"
-                               "\x93\x93\x97\x93\x93\x93\x00\xf2\x93\xf1"
-                               "A\0",
+                               "\x93\x93\x97\x93\x93\x93\x00\xf2\x93\xf1\x41\0",
                                28));
   Open(bytes);
   int32_t one = 0, minusOne = 0;
   std::string ab, empty = "old", cut;
   EXPECT_TRUE(ReadInt(file, one) && ReadInt(file, minusOne) && ReadString(file, ab) &&
               ReadString(file, empty) && ReadString(file, cut));
-  EXPECT_EQ(std::tie(one, minusOne, ab, empty, cut), std::make_tuple(1, -1, "AB", "",
-                                                                     "\x93"
-                                                                     "a"));
+  EXPECT_EQ(std::tie(one, minusOne, ab, empty, cut), std::make_tuple(1, -1, "AB", "", "\x93\x61"));
   EXPECT_EQ(Position(), 26);
   // What was read ahead goes with a write over it.
   EXPECT_TRUE(Seek(0) == 0 && WriteInt(file, 5) && Seek(0) == 0 && ReadInt(file, one));
@@ -96,12 +85,12 @@ TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndReadBackUntilTheFirstFailure
       std::string(57, '\0') + Ints({CEBookTrailer::kEndMarker});
   EXPECT_EQ(Encoded(dir.File("scratch"), trailer), trailerBytes);
   trailer.SetId(std::string(70, 'x'));
-  Open(Encoded(dir.File("scratch"), trailer));
-  ASSERT_TRUE(Transfer(read, CFieldStream::kRead));
-  EXPECT_EQ(read.GetId(), std::string(64, 'x'));
-  Open(trailerBytes);
-  ASSERT_TRUE(Transfer(read, CFieldStream::kRead));
+  Open(trailerBytes + Encoded(dir.File("scratch"), trailer));
+  CFieldStream in(CFieldStream::kRead, file);
+  ASSERT_TRUE(read.Transfer(in));
   EXPECT_EQ(Encoded(dir.File("scratch"), read), trailerBytes);
+  ASSERT_TRUE(read.Transfer(in));
+  EXPECT_EQ(read.GetId(), std::string(64, 'x'));
 
   CVariableTable table, readTable;
   table.Add(Variable("ID", "Prompt", "Value", 1, 3));
@@ -120,12 +109,11 @@ TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndReadBackUntilTheFirstFailure
   CInfoTrailer infoTrailer;
   infoTrailer.m_nVersion = -7;
   infoTrailer.m_nInfoOffset = 6;
-  Open("");
-  EXPECT_TRUE(Transfer(block, CFieldStream::kWrite) && Transfer(infoTrailer, CFieldStream::kWrite));
-  EXPECT_EQ(Bytes(), Ints({CInfoBlock::kStartMarker}) + Text("book") + Text("Book-ID") +
-                         Text("third") + Text("Title") + Text("Before") + Text("After") +
-                         Ints({1, CInfoBlock::kEndMarker, CInfoTrailer::kStartMarker, -7, 6,
-                               CInfoTrailer::kEndMarker}));
+  EXPECT_EQ(Encoded(dir.File("scratch"), block) + Encoded(dir.File("scratch"), infoTrailer),
+            Ints({CInfoBlock::kStartMarker}) + Text("book") + Text("Book-ID") + Text("third") +
+                Text("Title") + Text("Before") + Text("After") +
+                Ints({1, CInfoBlock::kEndMarker, CInfoTrailer::kStartMarker, -7, 6,
+                      CInfoTrailer::kEndMarker}));
   // A count of zero or less is an empty table that replaces what was there; a
   // bad record marker keeps the records before it and reads no further.
   for (int32_t count : {0, INT_MIN}) {
