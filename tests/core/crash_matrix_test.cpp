@@ -20,7 +20,7 @@ class CrashTest : public EBookTest {
   // Runs the operation on `start` with every change from the `cutAt`-th on
   // refused (none when 0), which leaves the files as a process stopped dead
   // there would; notes the changes asked for until then.
-  DiskState Run(const DiskState& start, const Operation& operation, size_t cutAt,
+  DiskState Run(const DiskState& start, const Operation& operation, size_t cutAt = 0,
                 std::vector<DiskChange>* changes = nullptr) {
     for (const std::string& path : {EBookPath(), JournalPath()}) {
       if (start.count(path)) WriteFileBytes(path, start.at(path));
@@ -80,21 +80,21 @@ class CrashTest : public EBookTest {
 // next start's recovery gives the original or the stored E-Book and leaves no
 // journal.
 TEST_F(CrashTest, PowerCutAnywhereInAStoreOrItsRecoveryLeavesTheOriginalOrTheStoredEBook) {
-  const std::string value = SampleTable()[0].m_strValue;
   std::mt19937 random{20240917};
   int failures = 0, checks = 0;
   for (const CVariableTable& table :
-       {Edited("Short"), Edited(std::string(value.size(), 'e')), Edited(std::string(700, 'g'))}) {
+       {Edited("Short"), Edited(std::string(SampleTable()[0].m_strValue.size(), 'e')),
+        Edited(std::string(700, 'g'))}) {
     SCOPED_TRACE(table[0].m_strValue.size());
     const std::string stored = Stored(table);
     ASSERT_NE(stored, original);
     std::set<DiskState> checked, recoveredFrom;
+    const Operation recover = [&] { ebook::RecoverStore(EBookPath()); };
     const auto expectEveryState = [&](const SimulatedDisk& disk) {
       for (const DiskState& state : disk.PowerLossStates(random)) {
         if (failures >= 3 || !checked.insert(state).second) continue;
         ++checks;
-        Run(
-            state, [&] { ebook::RecoverStore(EBookPath()); }, 0);
+        Run(state, recover);
         const std::string after = ReadFileBytes(EBookPath());
         if ((after == original || after == stored) && !JournalExists()) continue;
         ADD_FAILURE() << "a power cut that left the E-Book " << state.at(EBookPath()).size()
@@ -112,8 +112,7 @@ TEST_F(CrashTest, PowerCutAnywhereInAStoreOrItsRecoveryLeavesTheOriginalOrTheSto
             if (!start.count(JournalPath()) || !recoveredFrom.insert(start).second) {
               continue;
             }
-            CutEverywhere(
-                start, [&] { ebook::RecoverStore(EBookPath()); }, expectEveryState);
+            CutEverywhere(start, recover, expectEveryState);
           }
         });
     ASSERT_EQ(failures, 0);

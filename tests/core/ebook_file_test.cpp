@@ -54,7 +54,8 @@ TEST_F(EBookTest, ProbeTriesFiveTimesASecondApartUnderTheWaitCursor) {
     cursorOnWhileSleeping = cursorOnWhileSleeping && ui.waitCursor == std::vector<bool>{true};
     if (holder && sleeps.size() == releaseAfter) holder->Kill();
   });
-  WriteRunnableEBook();
+  WriteEBook(EBookPath(), ReadFileBytes(ChildProgramPath()), SampleTable(), SampleTrailer());
+  fs::permissions(EBookPath(), fs::perms::owner_exec, fs::perm_options::add);
   const struct {
     std::optional<ChildCommand> holder;
     size_t releaseAfter;  // sleeps; 0 for never
@@ -89,18 +90,17 @@ TEST_F(EBookTest, ProbeTriesFiveTimesASecondApartUnderTheWaitCursor) {
 // A shorter table leaves the rest of the old one before the trailer, which
 // stays where it was; a longer one pushes the trailer behind it.
 TEST_F(EBookTest, StoreWritesTheTableInPlaceWithTheTrailerLastAndUnchanged) {
-  const std::string value = SampleTable()[0].m_strValue;
   const std::pair<int32_t, CVariableTable> cases[] = {
       {0, Load()},  // byte for byte as it was
       {0, Edited("Tiny")},
-      {37, Edited(value + std::string(37, '+'))},  // filling the gap exactly
+      {37, Edited(SampleTable()[0].m_strValue + std::string(37, '+'))},  // filling the gap exactly
       {0, Edited(std::string(700, 'g'))},
   };
   for (const auto& [gap, table] : cases) {
     SCOPED_TRACE(table[0].m_strValue);
     WriteSampleEBook(gap);
     ASSERT_TRUE(CEBookFile().StoreTable(table));
-    const size_t trailerAt = original.size() - kTrailerSize;
+    const size_t trailerAt = original.size() - CEBookTrailer::kSize;
     const size_t tableEnd = std::min(tableOffset + Encode(table).size(), trailerAt);
     EXPECT_TRUE(ReadFileBytes(EBookPath()) == original.substr(0, tableOffset) + Encode(table) +
                                                   original.substr(tableEnd, trailerAt - tableEnd) +
@@ -127,13 +127,12 @@ TEST_F(EBookTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
   with(value, INT_MAX);
   with(value, INT_MIN);
   with(value, static_cast<int32_t>(original.size() - value - 4 + 1));  // one past the end
-  const int32_t trailerAt = static_cast<int32_t>(original.size()) - kTrailerSize;
+  const int32_t trailerAt = static_cast<int32_t>(original.size()) - CEBookTrailer::kSize;
   for (int32_t offset : {INT_MIN, trailerAt - 11, trailerAt, trailerAt + 8, INT_MAX, 0}) {
     CEBookTrailer trailer = SampleTrailer();
-    trailer.m_nTableOffset = offset;
     // Opaque fields that read as an empty table at the trailer's position + 8.
-    trailer.m_nField2 = CVariableTable::kMarker;
-    trailer.m_nField4 = 0;
+    std::tie(trailer.m_nTableOffset, trailer.m_nField2, trailer.m_nField4) =
+        std::make_tuple(offset, CVariableTable::kMarker, 0);
     // The last: a file of exactly 104 bytes, a sound trailer with no room for a table.
     hostile.push_back({original.substr(0, offset ? trailerAt : 0) + Encode(trailer), true});
   }

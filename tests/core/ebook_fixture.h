@@ -35,7 +35,6 @@ namespace fs = std::filesystem;
 inline constexpr char kEBookName[] = "book.exe";
 inline constexpr char kEBookId[] = "Sample-Book-2024";
 inline constexpr int32_t kVersion = 7;
-inline constexpr int32_t kTrailerSize = CEBookTrailer::kSize;
 
 // The texts the user must see, written out independently of the code that
 // shows them, each paragraph on a line of its own.
@@ -173,8 +172,7 @@ class EBookTest : public ::testing::Test {
  protected:
   void SetUp() override {
     CInfoBlock info;
-    info.m_strEBookFile = kEBookName;
-    info.m_strEBookId = kEBookId;
+    std::tie(info.m_strEBookFile, info.m_strEBookId) = std::make_tuple(kEBookName, kEBookId);
     WriteFileBytes(dir.File("bare"), "\177ELF rebrander program");
     std::string error;
     ASSERT_TRUE(
@@ -197,11 +195,6 @@ class EBookTest : public ::testing::Test {
   std::string Encode(const auto& record) { return Encoded(dir.File("scratch"), record); }
   void WriteSampleEBook(int32_t gap = 0) {
     original = WriteEBook(EBookPath(), program, SampleTable(), SampleTrailer(), gap);
-  }
-  // The sample table behind a copy of the test child program, ready to run.
-  void WriteRunnableEBook() {
-    WriteEBook(EBookPath(), ReadFileBytes(ChildProgramPath()), SampleTable(), SampleTrailer());
-    fs::permissions(EBookPath(), fs::perms::owner_exec, fs::perm_options::add);
   }
   CVariableTable Load() {
     CVariableTable table;

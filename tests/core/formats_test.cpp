@@ -29,11 +29,6 @@ class FormatsTest : public ::testing::Test {
     WriteFileBytes(path, bytes);
     file = _lopen(path, OF_EXCLUSIVE_READWRITE);
   }
-  // Closes the file and gives its bytes.
-  std::string Bytes() {
-    Close();
-    return ReadFileBytes(path);
-  }
   void Close() {
     if (file != HFILE_ERROR) _lclose(file);
     file = HFILE_ERROR;
@@ -54,7 +49,8 @@ TEST_F(FormatsTest, FieldsHaveTheirHandComputedBytesAndReadBack) {
   ASSERT_TRUE(WriteInt(file, 1) && WriteInt(file, -1) && WriteString(file, "AB") &&
               WriteString(file, "") && WriteString(file, std::string("\x93\x61\0b", 4)) &&
               CFieldStream(CFieldStream::kWrite, file).TransferRaw(raw, 2));
-  const std::string bytes = Bytes();
+  Close();
+  const std::string bytes = ReadFileBytes(path);
   EXPECT_EQ(bytes, std::string("\x92\x93\x93\x93\x6c\x6c\x6c\x6c\x91\x93\x93\x93\xd2\xd1\x93\x93"
                                "\x93\x93\x97\x93\x93\x93\x00\xf2\x93\xf1\x41\0",
                                28));
@@ -107,8 +103,7 @@ TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndReadBackUntilTheFirstFailure
            block.m_strStatusBefore, block.m_strStatusAfter, block.m_bAllowRepeat) =
       std::make_tuple("book", "Book-ID", "third", "Title", "Before", "After", 1);
   CInfoTrailer infoTrailer;
-  infoTrailer.m_nVersion = -7;
-  infoTrailer.m_nInfoOffset = 6;
+  std::tie(infoTrailer.m_nVersion, infoTrailer.m_nInfoOffset) = std::make_tuple(-7, 6);
   EXPECT_EQ(Encoded(dir.File("scratch"), block) + Encoded(dir.File("scratch"), infoTrailer),
             Ints({CInfoBlock::kStartMarker}) + Text("book") + Text("Book-ID") + Text("third") +
                 Text("Title") + Text("Before") + Text("After") +
@@ -122,10 +117,8 @@ TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndReadBackUntilTheFirstFailure
     EXPECT_TRUE(table.Read(file));
     EXPECT_EQ(std::make_tuple(table.GetSize(), table.m_bRebranded), std::make_tuple(0, 1));
   }
-  CVariableTable one;
-  one.Add(SampleTable()[0]);
-  const size_t second = Encoded(dir.File("scratch"), one).size();
   std::string bytes = Encoded(dir.File("scratch"), SampleTable());
+  const size_t second = bytes.find(Scrambled(CVariable::kMarker), 13);  // behind the first
   bytes[second] ^= 0x01;
   Open(bytes);
   EXPECT_FALSE(readTable.Read(file));

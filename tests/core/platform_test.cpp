@@ -93,9 +93,7 @@ TEST_F(FileServicesTest, ExclusiveNeedsAWritableFileAndANewFileIsNeverAnythingTh
   }
   others.push_back(path);
   for (const std::string& name : others) {
-    const HFILE file = CreateNewFile(name);
-    EXPECT_EQ(file, HFILE_ERROR) << name;
-    if (file != HFILE_ERROR) _lclose(file);
+    EXPECT_EQ(CreateNewFile(name), HFILE_ERROR) << name;
   }
   EXPECT_EQ(ReadFileBytes(path), ReadFileBytes(ChildProgramPath()));
   EXPECT_FALSE(fs::exists(dir.File("nowhere")));
@@ -130,23 +128,20 @@ TEST_F(FileServicesTest, EveryChangeAsksTheHookAndFailsCleanly) {
   EXPECT_TRUE(RemoveFile(path) && !RemoveFile(path)) << "a second removal finds nothing";
 }
 
-TEST(ProgramStartTest, FailedStartsSayWhy) {
-  TempDir dir;
-  const std::string garbage = dir.File("garbage.exe");
-  WriteFileBytes(garbage, "not a program");
-  fs::permissions(garbage, fs::perms::owner_exec, fs::perm_options::add);
+TEST_F(FileServicesTest, FailedStartsSayWhy) {
+  WriteFileBytes(path, "not a program");
   const std::string missingFolder = dir.File("no") + kPathSeparator + "where.exe";
   const std::pair<std::string, std::string> cases[] = {
       {dir.File("gone.exe"),
        "Can't start " + dir.File("gone.exe") + ", as the file was not found."},
       {missingFolder, "Can't start " + missingFolder + ", as the path was not found."},
-      {garbage, "Can't start " + garbage + ", the program appears to be corrupted or invalid."},
+      {path, "Can't start " + path + ", the program appears to be corrupted or invalid."},
       {dir.Path(), "Unable to start " + dir.Path()},  // any other failure
   };
-  for (const auto& [path, message] : cases) {
+  for (const auto& [started, message] : cases) {
     RecordingUserInterface recorder;
-    EXPECT_FALSE(ebook::LaunchEBook(path, ebook::SW_SHOWNORMAL));
-    ASSERT_EQ(recorder.messages.size(), 1u) << path;
+    EXPECT_FALSE(ebook::LaunchEBook(started, ebook::SW_SHOWNORMAL));
+    ASSERT_EQ(recorder.messages.size(), 1u) << started;
     EXPECT_EQ(std::tie(recorder.messages[0].text, recorder.messages[0].icon),
               std::make_tuple(message, MessageIcon::Exclamation));
   }

@@ -22,13 +22,12 @@
 namespace {
 
 using namespace platform;
-using namespace std::chrono_literals;
 
 int HoldIfTaken(bool taken) {
   if (!taken) return 1;
   std::fputc('r', stdout);
   std::fflush(stdout);
-  std::this_thread::sleep_for(60s);
+  std::this_thread::sleep_for(std::chrono::seconds(60));
   return 0;
 }
 
