@@ -80,11 +80,11 @@ class CrashTest : public EBookTest {
 // next start's recovery gives the original or the stored E-Book and leaves no
 // journal.
 TEST_F(CrashTest, PowerCutAnywhereInAStoreOrItsRecoveryLeavesTheOriginalOrTheStoredEBook) {
+  const std::string value = SampleTable()[0].m_strValue;
   std::mt19937 random{20240917};
   int failures = 0, checks = 0;
   for (const CVariableTable& table :
-       {Edited("Short"), Edited(std::string(SampleTable()[0].m_strValue.size(), 'e')),
-        Edited(std::string(700, 'g'))}) {
+       {Edited("Short"), Edited(std::string(value.size(), 'e')), Edited(std::string(700, 'g'))}) {
     SCOPED_TRACE(table[0].m_strValue.size());
     const std::string stored = Stored(table);
     ASSERT_NE(stored, original);
