@@ -81,10 +81,9 @@ std::string RandomBytes(std::mt19937& random) {
   const char* const kLetters[] = {
       "a", "Z", " ", "\xC3\xA9", "\xE2\x82\xAC", "\xED\x40", "\xF4\x90\x80\x80"};
   std::string bytes;
-  for (int length = random() % 13; length > 0; --length) {
+  for (int length = random() % 13; length > 0; --length)
     bytes += random() % 4 ? std::string(kLetters[random() % 7])
                           : std::string(1, static_cast<char>(1 + random() % 255));
-  }
   return bytes;
 }
 
