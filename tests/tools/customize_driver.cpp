@@ -22,6 +22,7 @@ static bool Click(QWidget* window, const QString& text) {
   return false;
 }
 
+// Runs from the application's start on, every 50 ms.
 static void Step() {
   static bool customized = false;  // a hung rebrander is the caller's timeout to end
   QTimer::singleShot(50, &Step);
@@ -42,8 +43,4 @@ static void Step() {
   customized = true;  // the wizard is up, or a message ended the run, success or not
 }
 
-static void StartDriving() {
-  QTimer::singleShot(50, &Step);
-}
-
-Q_COREAPP_STARTUP_FUNCTION(StartDriving)
+Q_COREAPP_STARTUP_FUNCTION(Step)
