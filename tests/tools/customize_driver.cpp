@@ -12,13 +12,12 @@
 #include <cstdlib>
 
 static bool Click(QWidget* window, const QString& text) {
-  for (QPushButton* button : window->findChildren<QPushButton*>()) {
+  for (QPushButton* button : window->findChildren<QPushButton*>())
     if (button->isVisible() && button->isEnabled() && button->text() == text) {
       // Queued: a click that opens a modal window must not block the timer.
       QTimer::singleShot(0, button, &QPushButton::click);
       return true;
     }
-  }
   return false;
 }
 
