@@ -12,16 +12,16 @@
 #include <cstdlib>
 
 static bool Click(QWidget* window, const QString& text) {
-  for (QPushButton* button : window->findChildren<QPushButton*>()) {
+  for (QPushButton* button : window->findChildren<QPushButton*>())
     if (button->isVisible() && button->isEnabled() && button->text() == text) {
       // Queued: a click that opens a modal window must not block the timer.
       QTimer::singleShot(0, button, &QPushButton::click);
       return true;
     }
-  }
   return false;
 }
 
+// Runs from the application's start on, every 50 ms.
 static void Step() {
   static bool customized = false;  // a hung rebrander is the caller's timeout to end
   QTimer::singleShot(50, &Step);
@@ -42,8 +42,4 @@ static void Step() {
   customized = true;  // the wizard is up, or a message ended the run, success or not
 }
 
-static void StartDriving() {
-  QTimer::singleShot(50, &Step);
-}
-
-Q_COREAPP_STARTUP_FUNCTION(StartDriving)
+Q_COREAPP_STARTUP_FUNCTION(Step)
