@@ -44,8 +44,9 @@ RecoveryOutcome Recover(HFILE ebook, HFILE journalFile, const std::string& journ
   const int32_t offset = journal.m_backup.Offset();
   if (_llseek(ebook, 0, FILE_END) < offset) return Discard(journalPath, RecoveryOutcome::kStale);
   EBookIdentity identity;
-  if (!IdentifyEBook(ebook, offset, identity, journal.m_nFormatVersion))
+  if (!IdentifyEBook(ebook, offset, identity, journal.m_nFormatVersion)) {
     return RecoveryOutcome::kFailed;
+  }
   if (identity != journal.m_identity) return Discard(journalPath, RecoveryOutcome::kStale);
   if (!journal.m_backup.Restore(ebook) || !FlushFile(ebook)) return RecoveryOutcome::kFailed;
   // Should the journal stay, the next start restores the same bytes again.

@@ -117,23 +117,26 @@ bool ReadString(HFILE file, std::string& text) {
     return false;
   }
   // Bytes that did not arrive count as zero; the text ends at the first zero.
+  // Most texts go through the stack into the text, which is not filled first;
+  // longer ones are read into the text itself.
   const auto count = static_cast<uint32_t>(length);
-  if (count <= kStackRun) {
-    // Most texts: through the stack into the text, which is not filled first.
-    uint8_t masked[kStackRun];
-    const int32_t got = _lread(file, masked, count);
-    const size_t kept = UnmaskText(masked, got > 0 ? static_cast<size_t>(got) : 0);
-    text.assign(reinterpret_cast<const char*>(masked), kept);
-    return got == length;
+  uint8_t onStack[kStackRun];
+  uint8_t* bytes = onStack;
+  if (count > kStackRun) {
+    try {
+      text.assign(count, '\0');
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    bytes = reinterpret_cast<uint8_t*>(text.data());
   }
-  try {
-    text.assign(count, '\0');
-  } catch (const std::bad_alloc&) {
-    return false;
+  const int32_t got = _lread(file, bytes, count);
+  const size_t kept = UnmaskText(bytes, got > 0 ? static_cast<size_t>(got) : 0);
+  if (bytes == onStack) {
+    text.assign(reinterpret_cast<const char*>(onStack), kept);
+  } else {
+    text.resize(kept);
   }
-  const int32_t got = _lread(file, text.data(), count);
-  text.resize(
-      UnmaskText(reinterpret_cast<uint8_t*>(text.data()), got > 0 ? static_cast<size_t>(got) : 0));
   return got == length;
 }
 
