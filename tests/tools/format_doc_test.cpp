@@ -56,9 +56,9 @@ std::vector<Row> DumpRows() {
 }
 
 std::string Hex(const std::string& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
   std::string out;
-  for (const unsigned char byte : bytes)
-    out += "0123456789abcdef"[byte >> 4], out += "0123456789abcdef"[byte & 15];
+  for (const unsigned char byte : bytes) out += {kDigits[byte >> 4], kDigits[byte & 15]};
   return out;
 }
 
