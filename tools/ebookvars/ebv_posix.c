@@ -42,8 +42,9 @@ ebv_error ebv_open(const char* path, ebv_book** book) {
   /* The shared lock is what a rebrander's exclusive open runs into. Not
      waited for: the exclusive lock is held only while a table is written. */
   if (flock(fd, LOCK_SH | LOCK_NB) != 0) {
+    const int refused = errno == EWOULDBLOCK;
     close(fd);
-    return errno == EWOULDBLOCK ? EBV_ERROR_IN_USE : EBV_ERROR_OPEN;
+    return refused ? EBV_ERROR_IN_USE : EBV_ERROR_OPEN;
   }
   opened = (ebv_book*)calloc(1, sizeof *opened);
   if (!opened) {
