@@ -107,6 +107,24 @@ TEST_P(ExampleTest, FailsWithTheLibrarysMessageWithoutATable) {
   }
 }
 
+#ifdef _WIN32
+// Started from a folder whose name no ANSI code page spells, it still finds
+// itself: the library opens it by its wide path.
+TEST_P(ExampleTest, PrintsItsOwnVariablesFromAFolderTheCodePageCannotSpell) {
+  const fs::path folder = fs::path(dir.Path()) / L"\u65E5\u672C \u0411\u0443\u043A";
+  fs::create_directory(folder);
+  fs::copy_file(packed, folder / L"book.exe");
+  const fs::path out = fs::path(dir.Path()) / L"out.txt";
+  // cmd.exe takes the first and the last quote of its command line away.
+  const std::wstring command =
+      L"\"\"" + (folder / L"book.exe").wstring() + L"\" > \"" + out.wstring() + L"\"\"";
+  EXPECT_EQ(_wsystem(command.c_str()), 0);
+  std::string printed = ReadFileBytes(out.string());
+  std::erase(printed, '\r');
+  EXPECT_EQ(printed, kPrinted);
+}
+#endif
+
 INSTANTIATE_TEST_SUITE_P(AsCAndAsCxx, ExampleTest, ::testing::Values(EXAMPLE_C, EXAMPLE_CXX));
 
 }  // namespace
