@@ -28,7 +28,7 @@ bool LoadFromFile(HFILE file, CVariableTable& table) {
   if (!ReadEBookTrailer(file, trailer, length)) return false;
   const int32_t offset = trailer.m_nTableOffset;
   return TableOffsetFits(offset, length) && _llseek(file, offset, FILE_BEGIN) == offset &&
-         table.Read(file);
+         table.Read(file) && TableEndFits(_llseek(file, 0, FILE_CURRENT), length);
 }
 
 // The table at its offset, then the unchanged trailer at its old place or,

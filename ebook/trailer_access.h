@@ -16,5 +16,7 @@ bool ReadEBookTrailer(platform::HFILE file, formats::CEBookTrailer& trailer, int
 // (marker, flag, count) before the trailer: a table written at the trailer
 // itself would have been read from the trailer's bytes.
 bool TableOffsetFits(int32_t offset, int32_t length);
+// A table read that went past the trailer's first byte read the trailer.
+bool TableEndFits(int32_t end, int32_t length);
 
 }  // namespace ebook

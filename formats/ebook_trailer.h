@@ -12,10 +12,10 @@ namespace formats {
 
 class CEBookTrailer : public CObject {
  public:
-  static constexpr int32_t kSize = 104;
-  static constexpr uint32_t kIdSize = 64;
-  static constexpr int32_t kStartMarker = Marker(0x0FF5E101);
-  static constexpr int32_t kEndMarker = Marker(0x0FF5E150);
+  static constexpr int32_t kSize = EBV_TRAILER_SIZE;
+  static constexpr uint32_t kIdSize = EBV_TRAILER_ID_SIZE;
+  static constexpr int32_t kStartMarker = Marker(EBV_TRAILER_START_MARKER);
+  static constexpr int32_t kEndMarker = Marker(EBV_TRAILER_END_MARKER);
 
   bool Transfer(CFieldStream& stream);
 

@@ -27,23 +27,11 @@ void MaskCopy(uint8_t* to, const uint8_t* from, size_t count) {
   for (; i < count; ++i) to[i] = from[i] ^ kByteMask;
 }
 
-// Unmasks `count` bytes in place up to the first that unmasks to zero, where a
-// text ends, and returns how many come before it.
+// Unmasks `count` bytes in place and returns the length of the text they
+// hold, which ends at the first zero byte.
 size_t UnmaskText(uint8_t* bytes, size_t count) {
-  constexpr uint64_t kOnes = 0x0101010101010101u;
-  size_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    uint64_t word;
-    std::memcpy(&word, bytes + i, 8);
-    word ^= kOnes * kByteMask;
-    if (((word - kOnes) & ~word & (kOnes << 7)) != 0) break;  // a zero byte in it
-    std::memcpy(bytes + i, &word, 8);
-  }
-  for (; i < count; ++i) {
-    bytes[i] ^= kByteMask;
-    if (bytes[i] == 0) return i;
-  }
-  return count;
+  MaskCopy(bytes, bytes, count);
+  return ebv_rule_text_length(bytes, count);
 }
 
 }  // namespace
@@ -112,7 +100,7 @@ bool ReadString(HFILE file, std::string& text) {
     return lengthRead;
   }
   // A damaged length must not make us allocate more than the file could hold.
-  if (!lengthRead || length < 0 || length > platform::BytesLeft(file)) {
+  if (!lengthRead || !ebv_rule_string_length_ok(length, platform::BytesLeft(file))) {
     text.clear();
     return false;
   }

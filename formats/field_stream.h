@@ -7,14 +7,15 @@
 #include <string>
 
 #include "formats/object.h"
+#include "formats/table_rules.h"
 #include "platform/file_io.h"
 
 namespace formats {
 
 using platform::HFILE;
 
-inline constexpr uint8_t kByteMask = 0x93;
-inline constexpr uint32_t kIntMask = 0x93939393u;
+inline constexpr uint8_t kByteMask = EBV_BYTE_MASK;
+inline constexpr uint32_t kIntMask = EBV_INT_MASK;
 
 // Markers are written as signed 32-bit integers.
 constexpr int32_t Marker(uint32_t value) {

@@ -13,12 +13,13 @@ bool CVariable::Transfer(CFieldStream& stream) {
 
 bool CVariableTable::Read(HFILE file) {
   RemoveAll();
-  int32_t count = 0;
-  const bool ok = ReadMagic(file, kMarker) && ReadInt(file, m_bRebranded) && ReadInt(file, count);
-  if (!ok || count <= 0) return ok;
+  int32_t stored = 0;
+  const bool ok = ReadMagic(file, kMarker) && ReadInt(file, m_bRebranded) && ReadInt(file, stored);
+  const int32_t count = ebv_rule_record_count(stored);
+  if (!ok || count == 0) return ok;
   // Room for no more records than the bytes left could hold: a damaged count
   // costs nothing beyond the file's size.
-  constexpr int64_t kSmallestRecord = 6 * 4;
+  constexpr int64_t kSmallestRecord = EBV_SMALLEST_RECORD;
   m_elements.reserve(static_cast<size_t>(
       std::min<int64_t>(count, std::max<int64_t>(platform::BytesLeft(file), 0) / kSmallestRecord)));
   CFieldStream stream(CFieldStream::kRead, file);

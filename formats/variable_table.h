@@ -13,7 +13,7 @@ namespace formats {
 // Editing kinds: 0 and 1 single-line, 2 and 3 multi-line, others not offered.
 class CVariable : public CObject {
  public:
-  static constexpr int32_t kMarker = Marker(0x4E21C70D);
+  static constexpr int32_t kMarker = Marker(EBV_RECORD_MARKER);
 
   bool Transfer(CFieldStream& stream);
 
@@ -26,7 +26,7 @@ class CVariable : public CObject {
 
 class CVariableTable {
  public:
-  static constexpr int32_t kMarker = Marker(0x1151B165);
+  static constexpr int32_t kMarker = Marker(EBV_TABLE_MARKER);
 
   // Replaces the contents with the table at the file's position. Records read
   // before a failure stay; a count of zero or less is an empty table.

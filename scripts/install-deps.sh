@@ -2,12 +2,13 @@
 # Installs the Debian packages the build, the tests and the demo need, when missing:
 # the Windows programs are cross-built with MinGW-w64 and tested under Wine on a
 # virtual display. The kit's bundles are archived with tar and zip; its .deb
-# needs dpkg-shlibdeps.
+# needs dpkg-shlibdeps; the installed-kit check builds against the library
+# through pkg-config.
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev qt6-base-dev libqt6svg6 fonts-dejavu-core
   clang libclang-rt-14-dev
-  zip unzip dpkg-dev
+  zip unzip dpkg-dev pkg-config
   g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth xdotool x11-utils "$@")
 missing=()
 for p in "${packages[@]}"; do

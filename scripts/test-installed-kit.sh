@@ -2,7 +2,8 @@
 # The authoring kit as its users get it: installed into a staging folder
 # (DESTDIR), then pack, stamp and bundle with the installed tools, and one
 # Customize of the unpacked bundle through the installed rebrander, headless
-# (a driver preloaded into it clicks through). Then the .deb, built by CPack.
+# (a driver preloaded into it clicks through); the E-Book library's example
+# built against the installed files and run. Then the .deb, built by CPack.
 # usage: scripts/test-installed-kit.sh BUILD_DIR
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR" >&2; exit 2; }
@@ -42,11 +43,49 @@ grep -q "^message: The E-Book has been successfully customized.$" driver.log ||
 [ "$(grep -c "\"value\": \"$text\"" after.json)" -eq 5 ] || fail "values not stored"
 grep -q '"rebranded": 1' after.json || fail "not marked customized"
 
+# The E-Book library as an author uses it: the installed example built against
+# the installed header and library, as C and as C++, through pkg-config and
+# through find_package in a CMake project of its own; each build packed with
+# the sample's table and run, printing its own texts.
+stage="$work/stage/usr"
+docs="$stage/share/doc/ebookvars"
+[ -s "$docs/format.md" ] || fail "no format reference in $docs"
+example="$docs/examples/print-variables.c"
+pc=$(find "$stage" -name ebookvars.pc)
+[ -n "$pc" ] || fail "no ebookvars.pc"
+read -ra flags <<<"$(PKG_CONFIG_PATH=$(dirname "$pc") pkg-config --static --cflags --libs ebookvars)"
+cc -std=c99 -Wall -Wextra -Werror -o example-pc-c "$example" "${flags[@]}" ||
+  fail "C build through pkg-config"
+c++ -Wall -Wextra -Werror -o example-pc-cxx -x c++ "$example" -x none "${flags[@]}" ||
+  fail "C++ build through pkg-config"
+mkdir consumer
+cp "$example" consumer/print-variables.c
+cp "$example" consumer/print-variables.cpp
+cat >consumer/CMakeLists.txt <<'CMAKE'
+cmake_minimum_required(VERSION 3.25)
+project(consumer C CXX)
+find_package(EBookVars 1.0 REQUIRED)
+add_executable(example-cmake-c print-variables.c)
+add_executable(example-cmake-cxx print-variables.cpp)
+target_link_libraries(example-cmake-c PRIVATE EBookVars::ebookvars)
+target_link_libraries(example-cmake-cxx PRIVATE EBookVars::ebookvars)
+CMAKE
+cmake -S consumer -B consumer/build -DCMAKE_PREFIX_PATH="$stage" >consumer.log 2>&1 &&
+  cmake --build consumer/build >>consumer.log 2>&1 || fail "find_package build: $(tail -n 5 consumer.log)"
+for program in example-pc-c example-pc-cxx consumer/build/example-cmake-c \
+  consumer/build/example-cmake-cxx; do
+  "$bin/mkebook" pack --program "$program" --table "$sample/sample-table.json" --output packed
+  printed=$(cd / && "$work/packed")
+  grep -qx "title: The Lantern at Hollow Bay" <<<"$printed" || fail "$program printed: $printed"
+done
+
 (cd "$build" && cpack -G DEB) >cpack.log 2>&1 || fail "cpack failed: $(tail -n 5 cpack.log)"
 deb=$(ls "$build"/rebrander_*.deb)
 contents=$(dpkg-deb -c "$deb")
 for path in usr/bin/mkebook usr/bin/mkrebrander usr/libexec/rebrander/rebrander \
-  usr/share/rebrander/sample/sample-table.json; do
+  usr/share/rebrander/sample/sample-table.json usr/include/ebookvars.h usr/lib/libebookvars.a \
+  usr/lib/pkgconfig/ebookvars.pc usr/lib/cmake/EBookVars/EBookVarsConfig.cmake \
+  usr/share/doc/ebookvars/format.md usr/share/doc/ebookvars/examples/print-variables.c; do
   grep -q " \./$path\$" <<<"$contents" || fail "$deb lacks /$path"
 done
 control=$(dpkg-deb -I "$deb")

@@ -34,11 +34,11 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 # and findings go to a scratch folder, never into the repository; any crash,
 # leak or outsized allocation fails the run and keeps the folder.
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
-  -DREBRANDER_WERROR=ON -DREBRANDER_FUZZ=ON >/dev/null
+  -DCMAKE_C_COMPILER=clang-14 -DREBRANDER_WERROR=ON -DREBRANDER_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j"$jobs"
 fuzz_work=$(mktemp -d)
 total=0
-fuzz_targets=(rebrand_info load_table store_table journal_recovery)
+fuzz_targets=(rebrand_info load_table store_table journal_recovery ebookvars)
 for target in "${fuzz_targets[@]}"; do
   mkdir -p "$fuzz_work/$target"
   log="$fuzz_work/$target.log"

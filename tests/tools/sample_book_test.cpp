@@ -10,7 +10,9 @@
 #include <QTest>
 #include <cstdlib>
 
+#include "platform/file_io.h"
 #include "tests/support/temp_dir.h"
+#include "tools/mkebook/ebook_package.h"
 #include "tools/sample-ebook/book_text.h"
 #include "tools/sample-ebook/book_window.h"
 
@@ -52,7 +54,7 @@ TEST_F(SampleBookTest, ShowsItsTableOrTellsWhyNot) {
   for (const auto& [bytes, status, size] : cases) {
     WriteFileBytes(ebook, bytes);
     const CBookSource read(ebook);
-    EXPECT_EQ(std::pair(read.GetStatus(), read.Table().GetSize()), std::pair(status, size));
+    EXPECT_EQ(std::pair(read.GetStatus(), static_cast<int>(read.Count())), std::pair(status, size));
   }
   // Held exclusively, as by a rebrander storing into it.
   const platform::HFILE held = platform::_lopen(ebook, platform::OF_EXCLUSIVE_READWRITE);

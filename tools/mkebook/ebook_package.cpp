@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "formats/table_rules.h"
 #include "platform/durable_files.h"
 #include "platform/file_io.h"
 #include "tools/common/tool_files.h"
@@ -80,20 +81,19 @@ std::vector<std::string> TextsCutAtZero(HFILE file, const EBookPackage& package)
 PackageStatus ReadPackage(HFILE file, EBookPackage& package, int32_t* tableEnd) {
   const int32_t length = _llseek(file, 0, FILE_END);
   const int32_t trailerAt = length - CEBookTrailer::kSize;
-  if (length < 0 || trailerAt < 0 || _llseek(file, trailerAt, FILE_BEGIN) != trailerAt) {
+  if (!ebv_rule_file_length_ok(length) || _llseek(file, trailerAt, FILE_BEGIN) != trailerAt) {
     return PackageStatus::kNoTrailer;
   }
   CFieldStream stream(CFieldStream::kRead, file);
   if (!package.trailer.Transfer(stream)) return PackageStatus::kNoTrailer;
 
   const int32_t offset = package.trailer.m_nTableOffset;
-  if (offset < 0 || offset > trailerAt || _llseek(file, offset, FILE_BEGIN) != offset ||
+  if (!ebv_rule_table_offset_ok(offset, length) || _llseek(file, offset, FILE_BEGIN) != offset ||
       !package.table.Read(file)) {
     return PackageStatus::kBadTable;
   }
-  // A table that runs into the trailer was read partly from the trailer's bytes.
   const int32_t end = _llseek(file, 0, FILE_CURRENT);
-  if (end < 0 || end > trailerAt) return PackageStatus::kBadTable;
+  if (!ebv_rule_table_end_ok(end, length)) return PackageStatus::kBadTable;
   if (tableEnd) *tableEnd = end;
   return PackageStatus::kOk;
 }

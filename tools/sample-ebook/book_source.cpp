@@ -1,37 +1,59 @@
 #include "tools/sample-ebook/book_source.h"
 
-namespace sample_ebook {
+#include <utility>
 
-using namespace platform;
+namespace sample_ebook {
+namespace {
+
+CBookSource::Status StatusOf(ebv_error error) {
+  switch (error) {
+    case EBV_OK:
+      return CBookSource::kOk;
+    case EBV_ERROR_NO_TRAILER:
+    case EBV_ERROR_TOO_LARGE:
+      return CBookSource::kNoTrailer;
+    case EBV_ERROR_BAD_TABLE:
+      return CBookSource::kBadTable;
+    default:
+      return CBookSource::kCannotOpen;
+  }
+}
+
+ebv_book* Opened(const std::string& path, ebv_error& error) {
+  ebv_book* book = nullptr;
+  error = ebv_open(path.c_str(), &book);
+  return book;
+}
+
+}  // namespace
+
+CBookSource::CBookSource(const std::string& shownPath, ebv_error error, ebv_book* book)
+    : m_strPath(shownPath), m_nStatus(StatusOf(error)), m_pBook(book) {}
 
 CBookSource::CBookSource(const std::string& path) : m_strPath(path) {
-  m_hFile = _lopen(path, OF_SHARED_READ);
-  if (m_hFile == HFILE_ERROR) return;
-  switch (packing::ReadPackage(m_hFile, m_package)) {
-    case packing::PackageStatus::kOk:
-      m_nStatus = kOk;
-      return;
-    case packing::PackageStatus::kNoTrailer:
-      m_nStatus = kNoTrailer;
-      break;
-    case packing::PackageStatus::kBadTable:
-      m_nStatus = kBadTable;
-      break;
-  }
-  // Nothing half-read is shown.
-  m_package = packing::EBookPackage();
+  ebv_error error;
+  m_pBook = Opened(path, error);
+  m_nStatus = StatusOf(error);
 }
+
+CBookSource CBookSource::Self(const std::string& shownPath) {
+  ebv_book* book = nullptr;
+  const ebv_error error = ebv_open_self(&book);
+  return CBookSource(shownPath, error, book);
+}
+
+CBookSource::CBookSource(CBookSource&& other) noexcept
+    : m_strPath(std::move(other.m_strPath)),
+      m_nStatus(other.m_nStatus),
+      m_pBook(std::exchange(other.m_pBook, nullptr)) {}
 
 CBookSource::~CBookSource() {
-  if (m_hFile != HFILE_ERROR) _lclose(m_hFile);
+  ebv_close(m_pBook);
 }
 
-const formats::CVariable* CBookSource::Find(const std::string& ident) const {
-  const formats::CVariableTable& table = m_package.table;
-  for (int i = 0; i < table.GetSize(); ++i) {
-    if (table[i].m_strIdent == ident) return &table[i];
-  }
-  return nullptr;
+const ebv_variable* CBookSource::Find(const std::string& ident) const {
+  // An ident with a zero byte inside cannot be stored.
+  return ident.find('\0') == std::string::npos ? ebv_find(m_pBook, ident.c_str()) : nullptr;
 }
 
 }  // namespace sample_ebook

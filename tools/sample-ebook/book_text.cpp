@@ -38,8 +38,8 @@ std::string WithCrLf(const std::string& text) {
 }
 
 std::string Value(const CBookSource& source, const char* ident) {
-  const formats::CVariable* variable = source.Find(ident);
-  return variable ? WithCrLf(variable->m_strValue) : std::string();
+  const ebv_variable* variable = source.Find(ident);
+  return variable ? WithCrLf(ValueOf(*variable)) : std::string();
 }
 
 void AddParagraph(std::string& text, const std::string& paragraph) {
@@ -52,16 +52,15 @@ void AddParagraph(std::string& text, const std::string& paragraph) {
 void AddAbout(const CBookSource& source, std::string& text) {
   AddParagraph(text, "About This E-Book");
   AddParagraph(text, kAboutText);
-  const formats::CVariableTable& table = source.Table();
-  AddParagraph(text, "Identity: " + source.Trailer().GetId() + " - format version " +
-                         std::to_string(source.Trailer().m_nVersion) + " - " +
-                         (table.m_bRebranded ? "customized" : "not yet customized"));
-  for (int i = 0; i < table.GetSize(); ++i) {
-    const formats::CVariable& variable = table[i];
-    AddParagraph(text, WithCrLf(variable.m_strPrompt) + kLine + WithCrLf(variable.m_strValue) +
-                           kLine + "(" + variable.m_strIdent + ", " +
-                           (variable.m_bEditable ? "editable" : "fixed") + ", type " +
-                           std::to_string(variable.m_nType) + ")");
+  AddParagraph(text, "Identity: " + source.Identity() + " - format version " +
+                         std::to_string(source.Version()) + " - " +
+                         (source.Rebranded() ? "customized" : "not yet customized"));
+  for (size_t i = 0; i < source.Count(); ++i) {
+    const ebv_variable& variable = source.At(i);
+    AddParagraph(text, WithCrLf(PromptOf(variable)) + kLine + WithCrLf(ValueOf(variable)) + kLine +
+                           "(" + IdentOf(variable) + ", " +
+                           (variable.editable ? "editable" : "fixed") + ", type " +
+                           std::to_string(variable.type) + ")");
   }
 }
 
@@ -110,9 +109,8 @@ std::string ComposeBookText(const CBookSource& source) {
 }
 
 std::string BookTitle(const CBookSource& source) {
-  const formats::CVariable* title =
-      source.GetStatus() == CBookSource::kOk ? source.Find("title") : nullptr;
-  return title ? title->m_strValue : "Sample E-Book";
+  const ebv_variable* title = source.Find("title");
+  return title ? ValueOf(*title) : "Sample E-Book";
 }
 
 }  // namespace sample_ebook

@@ -106,8 +106,8 @@ void CBookWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 QString CBookWindow::Value(const char* ident, const QString& fallback) const {
-  const formats::CVariable* variable = m_source.Find(ident);
-  return variable ? DisplayText(variable->m_strValue) : fallback;
+  const ebv_variable* variable = m_source.Find(ident);
+  return variable ? DisplayText(ValueOf(*variable)) : fallback;
 }
 
 QVBoxLayout* CBookWindow::AddPage() {
@@ -223,26 +223,24 @@ void CBookWindow::BuildAboutPage() {
   QVBoxLayout* page = AddPage();
   AddLabel(page, tr("About This E-Book"), Role::kHeading);
   AddLabel(page, tr(kAboutText), Role::kBody);
-  const formats::CEBookTrailer& trailer = m_source.Trailer();
-  const formats::CVariableTable& table = m_source.Table();
   AddLabel(page,
            tr("Identity: %1 · format version %2 · %3")
-               .arg(Local(trailer.GetId()))
-               .arg(trailer.m_nVersion)
-               .arg(table.m_bRebranded ? tr("customized") : tr("not yet customized")),
+               .arg(Local(m_source.Identity()))
+               .arg(m_source.Version())
+               .arg(m_source.Rebranded() ? tr("customized") : tr("not yet customized")),
            Role::kSmall);
-  for (int i = 0; i < table.GetSize(); ++i) {
-    const formats::CVariable& variable = table[i];
-    QLabel* prompt = AddLabel(page, DisplayText(variable.m_strPrompt), Role::kBody);
+  for (size_t i = 0; i < m_source.Count(); ++i) {
+    const ebv_variable& variable = m_source.At(i);
+    QLabel* prompt = AddLabel(page, DisplayText(PromptOf(variable)), Role::kBody);
     QFont bold = prompt->font();
     bold.setBold(true);
     prompt->setFont(bold);
-    AddLabel(page, DisplayText(variable.m_strValue), Role::kBody);
+    AddLabel(page, DisplayText(ValueOf(variable)), Role::kBody);
     AddLabel(page,
              tr("%1 · %2 · type %3")
-                 .arg(Local(variable.m_strIdent))
-                 .arg(variable.m_bEditable ? tr("editable") : tr("fixed"))
-                 .arg(variable.m_nType),
+                 .arg(Local(IdentOf(variable)))
+                 .arg(variable.editable ? tr("editable") : tr("fixed"))
+                 .arg(variable.type),
              Role::kSmall);
   }
   page->addStretch(1);

@@ -3,14 +3,14 @@
 // executable.
 #include <QApplication>
 
-#include "platform/module_path.h"
 #include "tools/sample-ebook/book_source.h"
 #include "tools/sample-ebook/book_window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   // Held open until the program ends: the shared lock marks the E-Book as running.
-  const sample_ebook::CBookSource source(platform::GetModuleFileNameA());
+  const sample_ebook::CBookSource source =
+      sample_ebook::CBookSource::Self(QCoreApplication::applicationFilePath().toStdString());
   sample_ebook::CBookWindow window(source);
   window.show();
   return app.exec();

@@ -1,17 +1,16 @@
 // sample-ebook.exe: the Windows build of the sample E-Book. One window shows
 // the whole book as plain text in a read-only edit control; the texts come
 // from the variable table packed into its own executable.
-#include "platform/module_path.h"
 #include "tools/sample-ebook/book_source.h"
 #include "tools/sample-ebook/book_text.h"
 
-// After the platform and formats headers: <windows.h> defines macros that
-// would rename their constants.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
+#include <vector>
 
 namespace {
 
@@ -47,6 +46,26 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The program's path for showing only, in the ANSI code page (characters it
+// cannot spell become '?'); the library opens the program by its wide path.
+std::string ShownProgramPath() {
+  std::vector<wchar_t> path(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return std::string();
+    if (length < path.size()) {
+      const int size = WideCharToMultiByte(CP_ACP, 0, path.data(), static_cast<int>(length),
+                                           nullptr, 0, nullptr, nullptr);
+      std::string shown(static_cast<size_t>(size > 0 ? size : 0), '\0');
+      WideCharToMultiByte(CP_ACP, 0, path.data(), static_cast<int>(length), shown.data(), size,
+                          nullptr, nullptr);
+      return shown;
+    }
+    if (path.size() >= 32768) return std::string();
+    path.resize(path.size() * 2);
+  }
+}
+
 HFONT MakeReadingFont() {
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = sizeof metrics;
@@ -61,9 +80,9 @@ HFONT MakeReadingFont() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  // Held open until the program ends, as the Linux book does; Windows keeps a
-  // running executable from being written anyway.
-  const sample_ebook::CBookSource source(platform::GetModuleFileNameA());
+  // Held open until the program ends, as the Linux book does: the library's
+  // handle shares reading only, so the rebrander's exclusive open fails.
+  const sample_ebook::CBookSource source = sample_ebook::CBookSource::Self(ShownProgramPath());
 
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = WindowProc;

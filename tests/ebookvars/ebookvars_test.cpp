@@ -1,0 +1,146 @@
+// The E-Book library seen from an author's program: what it gives for a
+// table, how it keeps the rebrander out while a book is open, and how it
+// refuses what is not an E-Book.
+#include "tools/ebookvars/ebookvars.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+#include "tests/core/ebook_fixture.h"
+
+namespace {
+
+using namespace ebook_testing;
+
+// Closes the book at the end of the scope.
+struct OpenBook {
+  explicit OpenBook(const std::string& path) : error(ebv_open(path.c_str(), &book)) {}
+  ~OpenBook() { ebv_close(book); }
+  ebv_book* book = nullptr;
+  ebv_error error;
+};
+
+class EBookVarsTest : public EBookTest {};
+
+TEST_F(EBookVarsTest, GivesTheTrailerAndTextsAsCStrings) {
+  CVariableTable table = SampleTable();
+  table.Add(Variable("TITLE", "Again:", "second of the name", 5, -2));
+  table.m_bRebranded = 3;
+  CEBookTrailer trailer = SampleTrailer(std::string(64, 'I'), -9);  // no zero in the identity
+  WriteEBook(EBookPath(), program, table, trailer);
+
+  const OpenBook open(EBookPath());
+  ASSERT_EQ(open.error, EBV_OK) << ebv_error_message(open.error);
+  EXPECT_EQ(ebv_identity(open.book), std::string(64, 'I'));
+  EXPECT_EQ(ebv_version(open.book), -9);
+  EXPECT_NE(ebv_rebranded(open.book), 0);
+  ASSERT_EQ(ebv_count(open.book), 4u);
+  EXPECT_EQ(ebv_variable_at(open.book, 4), nullptr);
+  for (size_t i = 0; i < 4; ++i) {
+    const ebv_variable* v = ebv_variable_at(open.book, i);
+    // Each text ends with a zero byte of its own, whatever field follows it.
+    EXPECT_EQ(std::strlen(v->ident), v->ident_length) << i;
+    EXPECT_EQ(std::strlen(v->prompt), v->prompt_length) << i;
+    EXPECT_EQ(std::strlen(v->value), v->value_length) << i;
+    EXPECT_EQ(v->value, table[static_cast<int>(i)].m_strValue) << i;
+  }
+  const ebv_variable* last = ebv_variable_at(open.book, 3);
+  EXPECT_EQ(last->editable, 1);
+  EXPECT_EQ(last->type, -2);
+}
+
+TEST_F(EBookVarsTest, FindsTheFirstVariableOfAnIdentWhole) {
+  CVariableTable table = SampleTable();
+  table.Add(Variable("TITLE", "", "second of the name"));
+  WriteEBook(EBookPath(), program, table, SampleTrailer());
+  const OpenBook open(EBookPath());
+  ASSERT_EQ(open.error, EBV_OK);
+  const struct {
+    const char* ident;
+    const ebv_variable* found;
+  } cases[] = {
+      {"TITLE", ebv_variable_at(open.book, 0)},
+      {"BUILD", ebv_variable_at(open.book, 2)},
+      {"TITL", nullptr},    // a prefix is no match
+      {"TITLES", nullptr},  // nor is a longer ident
+      {"title", nullptr},
+      {"", nullptr},
+      {nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ebv_find(open.book, c.ident), c.found) << (c.ident ? c.ident : "(null)");
+  }
+}
+
+TEST_F(EBookVarsTest, AnOpenBookKeepsTheRebranderOut) {
+  int pauses = 0;
+  SetSleeper([&](uint32_t) { ++pauses; });
+  {
+    const OpenBook open(EBookPath());
+    ASSERT_EQ(open.error, EBV_OK);
+    EXPECT_EQ(_lopen(EBookPath(), OF_EXCLUSIVE_READWRITE), HFILE_ERROR);
+    EXPECT_FALSE(CEBookFile().ProbeNotInUse());
+    ui.messages.clear();
+    EXPECT_FALSE(CEBookFile().StoreTable(Edited("Not while it runs")));
+    ExpectOnlyMessage(kCantOpenForWriting);
+    EXPECT_EQ(ReadFileBytes(EBookPath()), original);
+  }
+  pauses = 0;
+  EXPECT_TRUE(CEBookFile().ProbeNotInUse());
+  EXPECT_EQ(pauses, 0);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(EBookVarsTest, RefusesWhileTheRebranderWrites) {
+  const HFILE writing = _lopen(EBookPath(), OF_EXCLUSIVE_READWRITE);
+  ASSERT_NE(writing, HFILE_ERROR);
+  ebv_book* book = reinterpret_cast<ebv_book*>(this);  // must be set to null
+  EXPECT_EQ(ebv_open(EBookPath().c_str(), &book), EBV_ERROR_IN_USE);
+  EXPECT_EQ(book, nullptr);
+  _lclose(writing);
+  const OpenBook open(EBookPath());
+  EXPECT_EQ(open.error, EBV_OK);
+}
+
+TEST_F(EBookVarsTest, RefusesWhatIsNoFileToRead) {
+  ebv_book* book = nullptr;
+  EXPECT_EQ(ebv_open(nullptr, &book), EBV_ERROR_ARGUMENT);
+  EXPECT_EQ(ebv_open(EBookPath().c_str(), nullptr), EBV_ERROR_ARGUMENT);
+  EXPECT_EQ(ebv_open(dir.Path().c_str(), &book), EBV_ERROR_OPEN);
+  EXPECT_EQ(ebv_open(dir.File("missing").c_str(), &book), EBV_ERROR_OPEN);
+  EXPECT_EQ(book, nullptr);
+  // A program that handles no error still gets no crash from a null book.
+  EXPECT_EQ(ebv_count(nullptr), 0u);
+  EXPECT_EQ(ebv_variable_at(nullptr, 0), nullptr);
+  EXPECT_EQ(ebv_find(nullptr, "TITLE"), nullptr);
+  EXPECT_STREQ(ebv_identity(nullptr), "");
+  ebv_close(nullptr);
+}
+
+TEST(EBookVarsMessages, EveryErrorHasItsOwnOneLineMessage) {
+  std::set<std::string> seen;
+  for (int code = EBV_OK; code <= EBV_ERROR_NO_MEMORY; ++code) {
+    const std::string message = ebv_error_message(static_cast<ebv_error>(code));
+    EXPECT_TRUE(seen.insert(message).second) << "repeated: " << message;
+    EXPECT_EQ(message.find('\n'), std::string::npos) << message;
+    EXPECT_EQ(message.back(), '.') << message;
+  }
+  EXPECT_EQ(seen.count(ebv_error_message(static_cast<ebv_error>(EBV_ERROR_NO_MEMORY + 1))), 0u);
+}
+
+#ifdef _WIN32
+// A folder name that no ANSI code page spells: only the wide path reaches it.
+TEST_F(EBookVarsTest, OpensByAWidePath) {
+  const fs::path folder = fs::path(dir.Path()) / L"\u65E5\u672C \u0411\u0443\u043A";
+  fs::create_directory(folder);
+  fs::copy_file(EBookPath(), folder / L"book.exe");
+  ebv_book* book = nullptr;
+  ASSERT_EQ(ebv_open_wide((folder / L"book.exe").c_str(), &book), EBV_OK);
+  EXPECT_EQ(ebv_count(book), 3u);
+  ebv_close(book);
+}
+#endif
+
+}  // namespace
