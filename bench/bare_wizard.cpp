@@ -67,7 +67,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   std::vector<PROPSHEETPAGEW> pages(templates.size());
   for (size_t i = 0; i < pages.size(); ++i) {
     pages[i].dwSize = sizeof(PROPSHEETPAGEW);
-    pages[i].dwFlags = PSP_DLGINDIRECT;
+    pages[i].dwFlags = PSP_DLGINDIRECT | PSP_USETITLE;  // a wizard takes its caption from the page
+    pages[i].pszTitle = L"Bare";
     pages[i].hInstance = instance;
     pages[i].pResource = reinterpret_cast<const DLGTEMPLATE*>(templates[i].data());
     pages[i].pfnDlgProc = PageProc;
