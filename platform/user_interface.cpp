@@ -1,6 +1,6 @@
 #include "platform/user_interface.h"
 
-#include <iostream>
+#include <cstdio>
 #include <optional>
 #include <utility>
 
@@ -46,7 +46,10 @@ void AfxMessageBox(const std::string& text, MessageIcon icon) {
   if (Current()) {
     Current()->ShowMessage(GetApplicationName(), text, icon);
   } else {
-    std::cerr << GetApplicationName() << ": " << text << '\n';
+    // Plain stdio: a stream here would link every locale facet into the
+    // Windows program, and printf a formatting library.
+    const std::string line = GetApplicationName() + ": " + text + '\n';
+    std::fwrite(line.data(), 1, line.size(), stderr);
   }
 }
 

@@ -67,6 +67,14 @@ trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX" "$results"' EX
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DREBRANDER_WERROR=ON >/dev/null
 cmake --build build-windows -j"$jobs"
+# Stripped, rebrander.exe stays within 1.5 times a bare wizard linked the same way.
+size=$(stat -c %s build-windows/ui/rebrander.exe)
+bare=$(stat -c %s build-windows/bench/bare_wizard.exe)
+echo "rebrander.exe: $size bytes, bare wizard: $bare bytes"
+if [ $((size * 2)) -gt $((bare * 3)) ]; then
+  echo "rebrander.exe is more than 1.5 times the bare wizard" >&2
+  exit 1
+fi
 # One server for the whole run, and Wine's own services started by wineboot
 # with their output elsewhere: a service started by a test would hold ctest's
 # output open for as long as it runs.

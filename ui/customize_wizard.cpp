@@ -1,10 +1,21 @@
 #include "ui/customize_wizard.h"
 
-#include <cstdio>
+#include <charconv>
+#include <string>
 
 #include "ui/wizard_pages.h"
 
 namespace ui {
+namespace {
+
+// Not the printf family: on Windows it brings a whole formatting library,
+// floating point included, for two numbers.
+std::string Decimal(int value) {
+  char digits[16];
+  return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+}  // namespace
 
 CCustomizeWizard::CCustomizeWizard() : m_pSheet(std::make_unique<CPropertySheet>("Customize")) {}
 
@@ -47,7 +58,8 @@ int CCustomizeWizard::Run() {
   if (count == 0) return IDCANCEL;
   for (int i = 0; i < count; ++i) {
     CWizardEntry& entry = *m_entries[i];
-    std::snprintf(entry.m_szTitle, sizeof entry.m_szTitle, "Step %d of %d", i + 1, count);
+    const std::string title = "Step " + Decimal(i + 1) + " of " + Decimal(count);
+    title.copy(entry.m_szTitle, sizeof entry.m_szTitle - 1);
     m_pSheet->AddPage(entry.m_pPage);
   }
   m_pSheet->m_psh.dwFlags = (m_pSheet->m_psh.dwFlags | PSH_WIZARD) & ~PSH_HASHELP;

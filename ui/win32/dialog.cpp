@@ -90,6 +90,8 @@ INT_PTR CALLBACK CDialog::Impl::DialogProc(HWND window, UINT message, WPARAM wPa
     dialog->OnCommand(LOWORD(wParam));
     return TRUE;
   }
+  // WM_DPICHANGED stays unhandled (FALSE): per-monitor v2, the dialog manager
+  // then resizes the dialog, recreates its font and lays out its controls.
   INT_PTR result = FALSE;
   if (message == WM_NCDESTROY) SetWindowLongPtrA(window, DWLP_USER, 0);
   return HandleCommon(*dialog, message, &result) ? result : FALSE;

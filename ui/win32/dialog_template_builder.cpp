@@ -47,6 +47,12 @@ std::wstring Widen(const std::string& ansi) {
   return wide;
 }
 
+// "MS Sans Serif" is a bitmap font, drawn at the sizes of 96 DPI only; "MS Shell
+// Dlg" names its TrueType twin, of the same metrics, which follows any DPI.
+std::string ScalableFont(const std::string& name) {
+  return name == "MS Sans Serif" ? "MS Shell Dlg" : name;
+}
+
 class TemplateWriter {
  public:
   void Word(uint16_t value) { m_cells.push_back(value); }
@@ -108,7 +114,7 @@ std::vector<uint16_t> BuildDialogTemplate(const res::DialogTemplate& description
     out.Word(static_cast<uint16_t>(description.pointSize));
     out.Word(FW_NORMAL);
     out.Word(DEFAULT_CHARSET << 8);  // not italic; the charset byte follows
-    out.Text(description.fontName);
+    out.Text(ScalableFont(description.fontName));
   }
   for (const res::ControlTemplate& control : description.controls) WriteControl(out, control);
   return out.Take();

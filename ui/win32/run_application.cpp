@@ -1,12 +1,14 @@
 #include "ui/win32/run_application.h"
 
 #include "platform/user_interface.h"
+#include "ui/win32/dpi_awareness.h"
 #include "ui/win32/win32_api.h"
 #include "ui/win32/win32_user_interface.h"
 
 namespace ui::win32 {
 
 int RunApplication() {
+  EnableDpiAwareness();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
