@@ -9,15 +9,15 @@ namespace formats {
 
 using namespace platform;
 
-CRebrandInfo::CRebrandInfo(const std::string& executablePath) {
+CRebrandInfo::CRebrandInfo(const Path& executablePath) {
   Load(executablePath);
 }
 
-void CRebrandInfo::Load(const std::string& executablePath) {
+void CRebrandInfo::Load(const Path& executablePath) {
   m_strError.clear();
   const HFILE file = _lopen(executablePath, OF_SHARED_READ);
   if (file == HFILE_ERROR) {
-    m_strError = "Can't open " + executablePath;
+    m_strError = "Can't open " + TextFromPath(executablePath);
     return;
   }
   CFieldStream stream(CFieldStream::kRead, file);
@@ -30,10 +30,10 @@ void CRebrandInfo::Load(const std::string& executablePath) {
   _lclose(file);
 }
 
-std::string CRebrandInfo::GetModuleFolder() const {
-  std::string path = GetModuleFileNameA();
-  const auto slash = path.find_last_of(kPathSeparator);
-  if (slash != std::string::npos) path.erase(slash + 1);
+Path CRebrandInfo::GetModuleFolder() const {
+  Path path = ModuleFileName();
+  const auto slash = LastSeparator(path);
+  if (slash != Path::npos) path.erase(slash + 1);
   return path;
 }
 
@@ -45,7 +45,7 @@ std::unique_ptr<CRebrandInfo>& Instance() {
 }  // namespace
 
 CRebrandInfo& GetRebrandInfo() {
-  if (!Instance()) Instance() = std::make_unique<CRebrandInfo>(GetModuleFileNameA());
+  if (!Instance()) Instance() = std::make_unique<CRebrandInfo>(ModuleFileName());
   return *Instance();
 }
 

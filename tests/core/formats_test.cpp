@@ -36,7 +36,7 @@ class FormatsTest : public ::testing::Test {
   int32_t Seek(int32_t position) { return _llseek(file, position, FILE_BEGIN); }
   int32_t Position() { return _llseek(file, 0, FILE_CURRENT); }
   TempDir dir;
-  std::string path = dir.File("records");
+  Path path = dir.File("records");
   HFILE file = HFILE_ERROR;
 };
 

@@ -1,10 +1,6 @@
 #include "tools/mkrebrander/stamp.h"
 
-#include <sys/stat.h>
-
-#include <cstdio>
 #include <filesystem>
-#include <vector>
 
 #include "platform/durable_files.h"
 #include "platform/file_io.h"
@@ -20,7 +16,7 @@ using formats::CInfoTrailer;
 using tool_files::CopyBytes;
 using tool_files::ScopedFile;
 
-int64_t ProgramLength(const std::string& path) {
+int64_t ProgramLength(const Path& path) {
   ScopedFile in(_lopen(path, OF_SHARED_READ));
   if (in.file == HFILE_ERROR) return -1;
   const int32_t length = _llseek(in.file, 0, FILE_END);
@@ -36,21 +32,23 @@ int64_t ProgramLength(const std::string& path) {
   return stamped ? trailer.m_nInfoOffset : length;
 }
 
-bool StampRebrander(const std::string& input, const std::string& output, const CInfoBlock& info,
-                    int32_t version, std::string& error) {
+bool StampRebrander(const Path& input, const Path& output, const CInfoBlock& info, int32_t version,
+                    std::string& error) {
+  namespace fs = std::filesystem;
   const int64_t programLength = ProgramLength(input);
-  struct stat st;
-  if (programLength < 0 || stat(input.c_str(), &st) != 0) {
-    error = "cannot read " + input;
+  std::error_code failed;
+  const fs::perms permissions = fs::status(input, failed).permissions();
+  if (programLength < 0 || failed) {
+    error = "cannot read " + Utf8FromPath(input);
     return false;
   }
-  const std::string temporary = output + ".partial";
+  const Path temporary = output + PathFromUtf8(".partial");
   bool ok = false;
   {
     ScopedFile in(_lopen(input, OF_SHARED_READ));
-    ScopedFile out(_lcreat(temporary, st.st_mode & 07777));
+    ScopedFile out(_lcreat(temporary, static_cast<unsigned>(permissions & fs::perms::mask)));
     if (out.file == HFILE_ERROR) {
-      error = "cannot write " + output;
+      error = "cannot write " + Utf8FromPath(output);
       return false;
     }
     CFieldStream stream(CFieldStream::kWrite, out.file);
@@ -61,14 +59,14 @@ bool StampRebrander(const std::string& input, const std::string& output, const C
     ok = in.file != HFILE_ERROR && CopyBytes(in.file, out.file, programLength) &&
          block.Transfer(stream) && trailer.Transfer(stream) && FlushFile(out.file);
   }
-  if (ok) ok = chmod(temporary.c_str(), st.st_mode & 07777) == 0;
-  std::error_code renamed;
-  // Replaces the output where it exists, on Windows too.
-  if (ok) std::filesystem::rename(temporary, output, renamed);
-  ok = ok && !renamed;
+  // The input's permissions, exactly (the umask may have taken some), then
+  // the output replaced where it exists, on Windows too.
+  if (ok) fs::permissions(temporary, permissions, failed);
+  if (ok && !failed) fs::rename(temporary, output, failed);
+  ok = ok && !failed;
   if (!ok) {
-    std::remove(temporary.c_str());
-    error = "cannot write " + output;
+    fs::remove(temporary, failed);
+    error = "cannot write " + Utf8FromPath(output);
   }
   return ok;
 }

@@ -4,7 +4,7 @@ namespace sample_ebook {
 
 using namespace platform;
 
-CBookSource::CBookSource(const std::string& path) : m_strPath(path) {
+CBookSource::CBookSource(const platform::Path& path) : m_strPath(path) {
   m_hFile = _lopen(path, OF_SHARED_READ);
   if (m_hFile == HFILE_ERROR) return;
   switch (packing::ReadPackage(m_hFile, m_package)) {

@@ -20,13 +20,13 @@ class CBookSource {
     kBadTable,    // a trailer, but its variable table cannot be read
   };
 
-  explicit CBookSource(const std::string& path);
+  explicit CBookSource(const platform::Path& path);
   ~CBookSource();
   CBookSource(const CBookSource&) = delete;
   CBookSource& operator=(const CBookSource&) = delete;
 
   Status GetStatus() const { return m_nStatus; }
-  const std::string& GetPath() const { return m_strPath; }
+  const platform::Path& GetPath() const { return m_strPath; }
   // Filled only when the status is kOk.
   const formats::CEBookTrailer& Trailer() const { return m_package.trailer; }
   const formats::CVariableTable& Table() const { return m_package.table; }
@@ -35,7 +35,7 @@ class CBookSource {
   const formats::CVariable* Find(const std::string& ident) const;
 
  private:
-  std::string m_strPath;
+  platform::Path m_strPath;
   platform::HFILE m_hFile = platform::HFILE_ERROR;
   Status m_nStatus = kCannotOpen;
   packing::EBookPackage m_package;

@@ -88,7 +88,7 @@ std::string ComposeBookText(const CBookSource& source) {
   if (source.GetStatus() != CBookSource::kOk) {
     AddParagraph(text, "No Variable Table");
     AddParagraph(text, NoTableReason(source.GetStatus()));
-    AddParagraph(text, source.GetPath());
+    AddParagraph(text, platform::TextFromPath(source.GetPath()));
     return text;
   }
   const std::string title = Value(source, "title");

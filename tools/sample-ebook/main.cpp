@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   // Held open until the program ends: the shared lock marks the E-Book as running.
-  const sample_ebook::CBookSource source(platform::GetModuleFileNameA());
+  const sample_ebook::CBookSource source(platform::ModuleFileName());
   sample_ebook::CBookWindow window(source);
   window.show();
   return app.exec();

@@ -63,7 +63,7 @@ HFONT MakeReadingFont() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   // Held open until the program ends, as the Linux book does; Windows keeps a
   // running executable from being written anyway.
-  const sample_ebook::CBookSource source(platform::GetModuleFileNameA());
+  const sample_ebook::CBookSource source(platform::ModuleFileName());
 
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = WindowProc;
