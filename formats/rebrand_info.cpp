@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "formats/pe_signature.h"
 #include "platform/file_io.h"
 #include "platform/module_path.h"
 
@@ -21,7 +22,9 @@ void CRebrandInfo::Load(const Path& executablePath) {
     return;
   }
   CFieldStream stream(CFieldStream::kRead, file);
-  const int32_t length = _llseek(file, 0, FILE_END);
+  // A signed rebrander carries its certificate table after the stamp.
+  const int32_t fileLength = _llseek(file, 0, FILE_END);
+  const int32_t length = fileLength < 0 ? fileLength : StampEnd(file, fileLength);
   bool ok = length >= CInfoTrailer::kSize &&
             _llseek(file, length - CInfoTrailer::kSize, FILE_BEGIN) >= 0 &&
             m_trailer.Transfer(stream);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "formats/pe_signature.h"
 #include "platform/durable_files.h"
 #include "platform/file_io.h"
 #include "tools/common/tool_files.h"
@@ -24,16 +25,16 @@ int64_t ProgramLength(const Path& path) {
   CFieldStream stream(CFieldStream::kRead, in.file);
   CInfoTrailer trailer;
   CInfoBlock block;
-  const int32_t trailerAt = length - CInfoTrailer::kSize;
+  const int32_t trailerAt = formats::StampEnd(in.file, length) - CInfoTrailer::kSize;
   const bool stamped = trailerAt >= 0 && _llseek(in.file, trailerAt, FILE_BEGIN) == trailerAt &&
                        trailer.Transfer(stream) && trailer.m_nInfoOffset >= 0 &&
                        _llseek(in.file, trailer.m_nInfoOffset, FILE_BEGIN) >= 0 &&
                        block.Transfer(stream) && _llseek(in.file, 0, FILE_CURRENT) == trailerAt;
-  return stamped ? trailer.m_nInfoOffset : length;
+  return stamped ? trailer.m_nInfoOffset : formats::LengthBeforeSignature(in.file, length);
 }
 
 bool StampRebrander(const Path& input, const Path& output, const CInfoBlock& info, int32_t version,
-                    std::string& error) {
+                    std::string& error, std::string* warning) {
   namespace fs = std::filesystem;
   const int64_t programLength = ProgramLength(input);
   std::error_code failed;
@@ -56,8 +57,25 @@ bool StampRebrander(const Path& input, const Path& output, const CInfoBlock& inf
     CInfoTrailer trailer;
     trailer.m_nVersion = version;
     trailer.m_nInfoOffset = static_cast<int32_t>(programLength);
-    ok = in.file != HFILE_ERROR && CopyBytes(in.file, out.file, programLength) &&
-         block.Transfer(stream) && trailer.Transfer(stream) && FlushFile(out.file);
+    formats::CCertificateTable signature;
+    const bool signedInput =
+        in.file != HFILE_ERROR &&
+        formats::FindTrailingCertificateTable(in.file, _llseek(in.file, 0, FILE_END), signature);
+    ok = in.file != HFILE_ERROR && _llseek(in.file, 0, FILE_BEGIN) == 0 &&
+         CopyBytes(in.file, out.file, programLength) && block.Transfer(stream) &&
+         trailer.Transfer(stream);
+    // The headers lie in the program part: they go on pointing at the table
+    // that was cut unless told otherwise.
+    if (ok && signedInput) {
+      ok = signature.m_nChecksumAt + 4 <= programLength &&
+           signature.m_nDirectoryEntryAt + 8 <= programLength &&
+           formats::ForgetCertificateTable(out.file, signature);
+      if (ok && warning) {
+        *warning = Utf8FromPath(input) + " was signed; its signature does not cover the new " +
+                   "stamp and was left out: sign " + Utf8FromPath(output) + " again";
+      }
+    }
+    ok = ok && FlushFile(out.file);
   }
   // The input's permissions, exactly (the umask may have taken some), then
   // the output replaced where it exists, on Windows too.
