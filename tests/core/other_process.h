@@ -15,9 +15,9 @@ using ChildCommand = std::vector<std::string>;
 
 // The test child program beside the running test, found before any test
 // stands the process at another path.
-inline const std::string kTestProgram = platform::TextFromPath(platform::ModuleFileName());
+inline const platform::Path kTestProgram = platform::ModuleFileName();
 inline std::string ChildProgramPath() {
-  return kTestProgram.substr(0, kTestProgram.find_last_of(platform::kPathSeparator) + 1) +
+  return platform::TextFromPath(kTestProgram.substr(0, platform::LastSeparator(kTestProgram) + 1)) +
          TEST_CHILD_NAME;
 }
 // The child holds the file open plainly, as a program that knows nothing of
