@@ -25,7 +25,8 @@ bool CEBookFile::Validate() const {
   const formats::CRebrandInfo& info = formats::GetRebrandInfo();
   const std::string start = kEBookPrefix + info.GetEBookFileName();
   if (!Exists()) {
-    return Refuse(start + kNotFoundSuffix + info.GetModuleFolder() + kNotFoundFolderEnd);
+    return Refuse(start + kNotFoundSuffix + TextFromPath(info.GetModuleFolder()) +
+                  kNotFoundFolderEnd);
   }
   std::string id;
   int32_t version = 0;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "formats/variable_table.h"
+#include "platform/path.h"
 
 namespace ebook {
 
@@ -18,7 +19,7 @@ class CEBookFile {
   CEBookFile();
   virtual ~CEBookFile() = default;
 
-  const std::string& GetPath() const { return m_strPath; }
+  const platform::Path& GetPath() const { return m_strPath; }
 
   // True when the file opens for shared reading. Shows nothing.
   bool Exists() const;
@@ -48,7 +49,7 @@ class CEBookFile {
   bool RecoverInterruptedStore(EBookUse use) const;
 
  private:
-  std::string m_strPath;
+  platform::Path m_strPath;
 };
 
 }  // namespace ebook

@@ -49,7 +49,7 @@ bool WriteTableAndTrailer(HFILE file, const CVariableTable& table, CEBookTrailer
   return trailer.Transfer(stream);
 }
 
-bool StoreInPlace(HFILE file, const std::string& path, const CVariableTable& table) {
+bool StoreInPlace(HFILE file, const Path& path, const CVariableTable& table) {
   CEBookTrailer trailer;
   int32_t length = 0;
   // Nothing is written unless the trailer reads and the table lies before it.
@@ -64,7 +64,7 @@ bool StoreInPlace(HFILE file, const std::string& path, const CVariableTable& tab
   }
   // The journal is on the disk before the E-Book's first byte changes, and the
   // store counts only once the journal is gone for good.
-  const std::string journalPath = JournalPathFor(path);
+  const Path journalPath = JournalPathFor(path);
   if (!WriteJournal(journalPath, journal)) return false;
   if (WriteTableAndTrailer(file, table, trailer, length - CEBookTrailer::kSize) &&
       FlushFile(file) && RemoveFile(journalPath)) {

@@ -5,25 +5,26 @@
 
 namespace ebook {
 
-bool LaunchEBook(const std::string& path, int showCommand) {
+bool LaunchEBook(const platform::Path& path, int showCommand) {
   using namespace platform;
   const uint32_t result = WinExec(path, showCommand);
   if (result > 31) return true;
+  const std::string text = TextFromPath(path);
   switch (result) {
     case kStartOutOfResources:
-      AfxMessageBox("Can't start " + path + ", out of memory or resources.");
+      AfxMessageBox("Can't start " + text + ", out of memory or resources.");
       break;
     case kStartFileNotFound:
-      AfxMessageBox("Can't start " + path + ", as the file was not found.");
+      AfxMessageBox("Can't start " + text + ", as the file was not found.");
       break;
     case kStartPathNotFound:
-      AfxMessageBox("Can't start " + path + ", as the path was not found.");
+      AfxMessageBox("Can't start " + text + ", as the path was not found.");
       break;
     case kStartBadFormat:
-      AfxMessageBox("Can't start " + path + ", the program appears to be corrupted or invalid.");
+      AfxMessageBox("Can't start " + text + ", the program appears to be corrupted or invalid.");
       break;
     default:
-      AfxMessageBox("Unable to start " + path);
+      AfxMessageBox("Unable to start " + text);
       break;
   }
   return false;

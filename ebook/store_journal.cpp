@@ -6,7 +6,6 @@
 
 #include "ebook/checksum.h"
 #include "platform/durable_files.h"
-#include "platform/module_path.h"
 
 namespace ebook {
 
@@ -79,15 +78,15 @@ bool AddFileBytes(HFILE file, int32_t begin, int32_t end, CChecksum& sum) {
 
 }  // namespace
 
-std::string JournalPathFor(const std::string& ebookPath) {
+Path JournalPathFor(const Path& ebookPath) {
   return ebookPath + kJournalSuffix;
 }
 
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.find_last_of(kPathSeparator);
-  if (slash == std::string::npos) return ".";
+Path FolderOf(const Path& path) {
+  const auto slash = LastSeparator(path);
+  if (slash == Path::npos) return Path(1, PathChar('.'));
   // A root ("/", "C:\\") keeps its separator: without it, it names another folder.
-  const bool root = slash == 0 || path[slash - 1] == ':';
+  const bool root = slash == 0 || path[slash - 1] == PathChar(':');
   return path.substr(0, root ? slash + 1 : slash);
 }
 
@@ -145,7 +144,7 @@ JournalRead DecodeJournal(const std::string& bytes, CStoreJournal& journal) {
   return JournalRead::kWhole;
 }
 
-bool WriteJournal(const std::string& path, const CStoreJournal& journal) {
+bool WriteJournal(const Path& path, const CStoreJournal& journal) {
   const std::string& tail = journal.m_backup.Bytes();
   // Recovery reads the journal with 32-bit positions.
   if (tail.size() > size_t{std::numeric_limits<int32_t>::max()} - (kHeaderSize + kChecksumSize)) {
@@ -163,7 +162,7 @@ bool WriteJournal(const std::string& path, const CStoreJournal& journal) {
   return false;
 }
 
-bool RemoveJournal(const std::string& path) {
+bool RemoveJournal(const Path& path) {
   return RemoveFile(path) && FlushFolder(FolderOf(path));
 }
 

@@ -34,10 +34,15 @@
 
 #include "ebook/store_backup.h"
 #include "platform/file_io.h"
+#include "platform/path.h"
 
 namespace ebook {
 
-inline constexpr char kJournalSuffix[] = ".rebrander-journal";
+#ifdef _WIN32
+inline constexpr platform::PathChar kJournalSuffix[] = L".rebrander-journal";
+#else
+inline constexpr platform::PathChar kJournalSuffix[] = ".rebrander-journal";
+#endif
 
 // The journal's layout, integers little-endian: a fixed header, the E-Book's
 // original bytes from the table offset to its original length, and a checksum
@@ -62,9 +67,9 @@ inline constexpr uint32_t kOldestFormatVersion = 1;  // checked byte by byte; el
 }  // namespace journal_layout
 
 // The journal's name: the E-Book's own with the suffix, in the same folder.
-std::string JournalPathFor(const std::string& ebookPath);
+platform::Path JournalPathFor(const platform::Path& ebookPath);
 // The folder part of a path; "." when there is none.
-std::string FolderOf(const std::string& path);
+platform::Path FolderOf(const platform::Path& path);
 
 // What proves that a file is the E-Book a journal was written for: the same
 // file on the same device, holding the same bytes before the table, which a
@@ -103,8 +108,8 @@ JournalRead DecodeJournal(const std::string& bytes, CStoreJournal& journal);
 
 // Creates the journal at `path` (which must not exist yet), writes it, and
 // flushes it and its folder. On failure removes whatever it created.
-bool WriteJournal(const std::string& path, const CStoreJournal& journal);
+bool WriteJournal(const platform::Path& path, const CStoreJournal& journal);
 // Removes the journal and flushes its folder, so that it stays gone.
-bool RemoveJournal(const std::string& path);
+bool RemoveJournal(const platform::Path& path);
 
 }  // namespace ebook

@@ -13,13 +13,13 @@ using namespace platform;
 
 namespace {
 
-RecoveryOutcome Discard(const std::string& journalPath, RecoveryOutcome outcome) {
+RecoveryOutcome Discard(const Path& journalPath, RecoveryOutcome outcome) {
   RemoveJournal(journalPath);
   return outcome;
 }
 
 // Closes the journal file once it is read.
-RecoveryOutcome Recover(HFILE ebook, HFILE journalFile, const std::string& journalPath) {
+RecoveryOutcome Recover(HFILE ebook, HFILE journalFile, const Path& journalPath) {
   // Longer than 32-bit positions reach: no store writes that.
   const int32_t size = _llseek(journalFile, 0, FILE_END);
   std::string bytes;
@@ -56,8 +56,8 @@ RecoveryOutcome Recover(HFILE ebook, HFILE journalFile, const std::string& journ
 
 }  // namespace
 
-RecoveryOutcome RecoverStore(const std::string& ebookPath) {
-  const std::string journalPath = JournalPathFor(ebookPath);
+RecoveryOutcome RecoverStore(const Path& ebookPath) {
+  const Path journalPath = JournalPathFor(ebookPath);
   HFILE journal = HFILE_ERROR;
   switch (OpenPlainFile(journalPath, journal)) {
     case PlainOpen::kMissing:

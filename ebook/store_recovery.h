@@ -2,7 +2,7 @@
 // losing power) from the journal it left beside the E-Book.
 #pragma once
 
-#include <string>
+#include "platform/path.h"
 
 namespace ebook {
 
@@ -25,6 +25,6 @@ enum class RecoveryOutcome {
 
 // Holds the E-Book exclusively while it looks at the journal, so that a store
 // in progress elsewhere is never disturbed. Shows nothing.
-RecoveryOutcome RecoverStore(const std::string& ebookPath);
+RecoveryOutcome RecoverStore(const platform::Path& ebookPath);
 
 }  // namespace ebook

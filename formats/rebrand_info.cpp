@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "formats/pe_signature.h"
 #include "platform/file_io.h"
 #include "platform/module_path.h"
 
@@ -9,19 +10,21 @@ namespace formats {
 
 using namespace platform;
 
-CRebrandInfo::CRebrandInfo(const std::string& executablePath) {
+CRebrandInfo::CRebrandInfo(const Path& executablePath) {
   Load(executablePath);
 }
 
-void CRebrandInfo::Load(const std::string& executablePath) {
+void CRebrandInfo::Load(const Path& executablePath) {
   m_strError.clear();
   const HFILE file = _lopen(executablePath, OF_SHARED_READ);
   if (file == HFILE_ERROR) {
-    m_strError = "Can't open " + executablePath;
+    m_strError = "Can't open " + TextFromPath(executablePath);
     return;
   }
   CFieldStream stream(CFieldStream::kRead, file);
-  const int32_t length = _llseek(file, 0, FILE_END);
+  // A signed rebrander carries its certificate table after the stamp.
+  const int32_t fileLength = _llseek(file, 0, FILE_END);
+  const int32_t length = fileLength < 0 ? fileLength : StampEnd(file, fileLength);
   bool ok = length >= CInfoTrailer::kSize &&
             _llseek(file, length - CInfoTrailer::kSize, FILE_BEGIN) >= 0 &&
             m_trailer.Transfer(stream);
@@ -30,10 +33,10 @@ void CRebrandInfo::Load(const std::string& executablePath) {
   _lclose(file);
 }
 
-std::string CRebrandInfo::GetModuleFolder() const {
-  std::string path = GetModuleFileNameA();
-  const auto slash = path.find_last_of(kPathSeparator);
-  if (slash != std::string::npos) path.erase(slash + 1);
+Path CRebrandInfo::GetModuleFolder() const {
+  Path path = ModuleFileName();
+  const auto slash = LastSeparator(path);
+  if (slash != Path::npos) path.erase(slash + 1);
   return path;
 }
 
@@ -45,7 +48,7 @@ std::unique_ptr<CRebrandInfo>& Instance() {
 }  // namespace
 
 CRebrandInfo& GetRebrandInfo() {
-  if (!Instance()) Instance() = std::make_unique<CRebrandInfo>(GetModuleFileNameA());
+  if (!Instance()) Instance() = std::make_unique<CRebrandInfo>(ModuleFileName());
   return *Instance();
 }
 

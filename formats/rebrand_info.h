@@ -5,6 +5,7 @@
 #include <string>
 
 #include "formats/info_records.h"
+#include "platform/path.h"
 
 namespace formats {
 
@@ -15,7 +16,7 @@ inline constexpr char kErrorReadingRebrander[] =
 class CRebrandInfo {
  public:
   // Loads from the given executable; never shows anything.
-  explicit CRebrandInfo(const std::string& executablePath);
+  explicit CRebrandInfo(const platform::Path& executablePath);
   virtual ~CRebrandInfo() = default;
 
   bool HasError() const { return !m_strError.empty(); }
@@ -24,12 +25,16 @@ class CRebrandInfo {
   const CInfoTrailer& Trailer() const { return m_trailer; }
 
   // Folder of the running rebrander, with its trailing separator.
-  std::string GetModuleFolder() const;
+  platform::Path GetModuleFolder() const;
+  // A text like the others: in the code page of the texts.
   std::string GetEBookFileName() const { return m_info.m_strEBookFile; }
-  std::string GetEBookPath() const { return GetModuleFolder() + GetEBookFileName(); }
+  // The one place where the stamped name meets the folder.
+  platform::Path GetEBookPath() const {
+    return GetModuleFolder() + platform::PathFromText(GetEBookFileName());
+  }
 
  private:
-  void Load(const std::string& executablePath);
+  void Load(const platform::Path& executablePath);
 
   std::string m_strError;
   CInfoBlock m_info;

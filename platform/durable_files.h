@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "platform/file_io.h"
 
@@ -16,14 +15,14 @@ namespace platform {
 bool FlushFile(HFILE file);
 // Writes the folder's entries through to the device, so that a file created in
 // it or removed from it stays so after a power loss. IoOperation::Flush.
-bool FlushFolder(const std::string& folder);
+bool FlushFolder(const Path& folder);
 // Removes the name. IoOperation::Remove.
-bool RemoveFile(const std::string& path);
+bool RemoveFile(const Path& path);
 // Creates a new file for writing, readable and writable by its owner only (on
 // Windows, with the folder's inherited access rights). Fails when anything, a
 // link or a device included, already has the name.
 // IoOperation::Write.
-HFILE CreateNewFile(const std::string& path);
+HFILE CreateNewFile(const Path& path);
 
 // The file itself rather than its name: the same pair means the same file.
 struct FileIdentity {

@@ -75,12 +75,12 @@ bool WriteOut(HFILE file) {
 
 }  // namespace open_files
 
-HFILE _lopen(const std::string& path, int mode) {
+HFILE _lopen(const Path& path, int mode) {
   if (mode != OF_SHARED_READ && mode != OF_EXCLUSIVE_READWRITE) return HFILE_ERROR;
   return open_files::Adopt(native::OpenFile(path, mode));
 }
 
-HFILE _lcreat(const std::string& path, unsigned permissions) {
+HFILE _lcreat(const Path& path, unsigned permissions) {
   return open_files::Adopt(native::CreateOrTruncate(path, permissions));
 }
 

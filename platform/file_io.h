@@ -7,7 +7,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+
+#include "platform/path.h"
 
 namespace platform {
 
@@ -27,7 +28,7 @@ inline constexpr int FILE_BEGIN = 0;
 inline constexpr int FILE_CURRENT = 1;
 inline constexpr int FILE_END = 2;
 
-HFILE _lopen(const std::string& path, int mode);
+HFILE _lopen(const Path& path, int mode);
 // Returns the new absolute position, or HFILE_ERROR.
 int32_t _llseek(HFILE file, int32_t offset, int origin);
 // Return the number of bytes moved (short only at end of file or on error),
@@ -49,6 +50,6 @@ bool SetFileLength(HFILE file, int32_t length);
 // Creates or truncates a file for reading and writing; for the tools that
 // build executables, never used on the E-Book. Windows has no permission bits:
 // there the file is a normal one whatever `permissions` says.
-HFILE _lcreat(const std::string& path, unsigned permissions = 0644);
+HFILE _lcreat(const Path& path, unsigned permissions = 0644);
 
 }  // namespace platform

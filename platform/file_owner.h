@@ -2,8 +2,6 @@
 // could have come from the one who may write another.
 #pragma once
 
-#include <string>
-
 #include "platform/file_io.h"
 
 namespace platform {
@@ -13,7 +11,7 @@ enum class PlainOpen { kOpened, kMissing, kRefused };
 // Opens an existing file for reading by its own name, never through a
 // symbolic link or reparse point, and only when it is a regular file. kRefused
 // when something else has the name or it cannot be read.
-PlainOpen OpenPlainFile(const std::string& path, HFILE& file);
+PlainOpen OpenPlainFile(const Path& path, HFILE& file);
 
 // True when only the owner of `reference` or the running user can have
 // written `file`: one of them owns it, and no one else may write to it.

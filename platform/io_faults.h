@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <functional>
-#include <string>
 #include <utility>
 
 #include "platform/file_io.h"
@@ -20,12 +19,12 @@ enum class IoOperation { Write, Flush, Truncate, Remove };
 // and truncations of an open file carry neither; what they change shows in the
 // file itself.
 struct IoChange {
-  IoChange(IoOperation kind, HFILE changed = HFILE_ERROR, std::string name = {})
+  IoChange(IoOperation kind, HFILE changed = HFILE_ERROR, Path name = {})
       : operation(kind), file(changed), path(std::move(name)) {}
 
   IoOperation operation;
   HFILE file;
-  std::string path;
+  Path path;
 
   // A hook that cares only for the kind takes an IoOperation.
   operator IoOperation() const { return operation; }

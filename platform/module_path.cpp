@@ -6,17 +6,17 @@
 
 namespace platform {
 namespace {
-std::optional<std::string>& Override() {
-  static std::optional<std::string> path;
+std::optional<Path>& Override() {
+  static std::optional<Path> path;
   return path;
 }
 }  // namespace
 
-std::string GetModuleFileNameA() {
+Path ModuleFileName() {
   return Override() ? *Override() : native::ExecutablePath();
 }
 
-void OverrideModuleFileName(std::optional<std::string> path) {
+void OverrideModuleFileName(std::optional<Path> path) {
   Override() = std::move(path);
 }
 

@@ -1,21 +1,15 @@
-// The full path of the running executable, as the system knows it, and the
-// character that separates a folder from the name after it in such a path.
+// The full path of the running executable, as the system knows it.
 #pragma once
 
 #include <optional>
-#include <string>
+
+#include "platform/path.h"
 
 namespace platform {
 
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
-
-std::string GetModuleFileNameA();
+Path ModuleFileName();
 
 // Lets tests stand a program at another path; nullopt restores the real one.
-void OverrideModuleFileName(std::optional<std::string> path);
+void OverrideModuleFileName(std::optional<Path> path);
 
 }  // namespace platform

@@ -6,19 +6,20 @@
 #include <string>
 
 #include "platform/file_io.h"
+#include "platform/path.h"
 
 namespace platform::native {
 
 // The running executable's full path from the system; empty if it cannot say.
-std::string ExecutablePath();
+Path ExecutablePath();
 // Blocks the calling thread.
 void Sleep(uint32_t milliseconds);
 
 // Files by the system's own handle, at explicit offsets: the shared part keeps
 // the position. Opens with every check of the mode (`_lopen`) or creates
 // (`_lcreat`); HFILE_ERROR on failure.
-HFILE OpenFile(const std::string& path, int mode);
-HFILE CreateOrTruncate(const std::string& path, unsigned permissions);
+HFILE OpenFile(const Path& path, int mode);
+HFILE CreateOrTruncate(const Path& path, unsigned permissions);
 // Bytes moved (short only at the end of the file or on an error), or -1 when
 // an error moved nothing.
 int32_t ReadAt(HFILE file, int64_t offset, void* buffer, uint32_t count);

@@ -2,7 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+
+#include "platform/path.h"
 
 namespace platform {
 
@@ -20,6 +21,6 @@ inline constexpr uint32_t kStartSucceeded = 33;
 // and is never waited for. The path is the program itself, never parsed as a
 // command line. The show command goes to the program's first window on
 // Windows; on POSIX the window manager decides.
-uint32_t WinExec(const std::string& path, int showCommand);
+uint32_t WinExec(const Path& path, int showCommand);
 
 }  // namespace platform

@@ -18,11 +18,13 @@ std::optional<std::string>& AppName() {
   return name;
 }
 
-std::string FileTitle(const std::string& path) {
-  std::string name = path.substr(path.find_last_of(kPathSeparator) + 1);
-  const auto dot = name.find_last_of('.');
-  if (dot != std::string::npos && dot > 0) name.erase(dot);
-  return name;
+// The name without folder and extension, cut on the path's own characters
+// before it becomes a text.
+std::string FileTitle(const Path& path) {
+  Path name = path.substr(LastSeparator(path) + 1);
+  const auto dot = name.find_last_of(PathChar('.'));
+  if (dot != Path::npos && dot > 0) name.erase(dot);
+  return TextFromPath(name);
 }
 }  // namespace
 
@@ -31,7 +33,7 @@ void SetUserInterface(IUserInterface* ui) {
 }
 
 std::string GetApplicationName() {
-  return AppName() ? *AppName() : FileTitle(GetModuleFileNameA());
+  return AppName() ? *AppName() : FileTitle(ModuleFileName());
 }
 
 void SetApplicationName(std::string name) {

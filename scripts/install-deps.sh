@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, when missing:
 # the Windows programs are cross-built with MinGW-w64 and tested under Wine on a
-# virtual display. The kit's bundles are archived with tar and zip; its .deb
-# needs dpkg-shlibdeps; the installed-kit check builds against the library
-# through pkg-config.
+# virtual display; a test signs a rebrander with a certificate it makes, and one
+# runs under code page 932 in a locale made from the locale sources. The kit's
+# bundles are archived with tar and zip; its .deb needs dpkg-shlibdeps; the
+# installed-kit check builds against the library through pkg-config.
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev qt6-base-dev libqt6svg6 fonts-dejavu-core
   clang libclang-rt-14-dev
   zip unzip dpkg-dev pkg-config
-  g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth xdotool x11-utils "$@")
+  g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth xdotool x11-utils
+  openssl osslsigncode locales "$@")
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)

@@ -59,7 +59,9 @@ echo "Fuzzed $total executions in all: no crash, leak or outsized allocation"
 
 # Windows: the core and its tests cross-built with MinGW-w64 and run under
 # Wine, in a prefix of this run's own, on a virtual display for the window
-# tests. Mono and Gecko are not needed and not asked for.
+# tests: the end-to-end run in a folder no code page can name, once more under
+# code page 932, and the check of the built programs' headers and resources.
+# Mono and Gecko are not needed and not asked for.
 windows_start=$SECONDS
 WINEPREFIX=$(mktemp -d)
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

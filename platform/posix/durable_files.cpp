@@ -30,7 +30,7 @@ bool FlushFile(HFILE file) {
          SyncDescriptor(file, fdatasync);
 }
 
-bool FlushFolder(const std::string& folder) {
+bool FlushFolder(const Path& folder) {
   if (!IoAllowed({IoOperation::Flush, HFILE_ERROR, folder})) return false;
   const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
@@ -41,11 +41,11 @@ bool FlushFolder(const std::string& folder) {
   return flushed;
 }
 
-bool RemoveFile(const std::string& path) {
+bool RemoveFile(const Path& path) {
   return IoAllowed({IoOperation::Remove, HFILE_ERROR, path}) && unlink(path.c_str()) == 0;
 }
 
-HFILE CreateNewFile(const std::string& path) {
+HFILE CreateNewFile(const Path& path) {
   if (!IoAllowed({IoOperation::Write, HFILE_ERROR, path})) return HFILE_ERROR;
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
   return open_files::Adopt(fd < 0 ? HFILE_ERROR : fd);

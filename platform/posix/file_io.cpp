@@ -24,7 +24,7 @@ HFILE Fail(int fd) {
 
 }  // namespace
 
-HFILE OpenFile(const std::string& path, int mode) {
+HFILE OpenFile(const Path& path, int mode) {
   const bool exclusive = mode == OF_EXCLUSIVE_READWRITE;
   // Non-blocking so that a FIFO or device under the name cannot hang the open;
   // regular files are unaffected, and anything else is refused below.
@@ -40,7 +40,7 @@ HFILE OpenFile(const std::string& path, int mode) {
   return fd;
 }
 
-HFILE CreateOrTruncate(const std::string& path, unsigned permissions) {
+HFILE CreateOrTruncate(const Path& path, unsigned permissions) {
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, permissions);
   return fd < 0 ? HFILE_ERROR : fd;
 }

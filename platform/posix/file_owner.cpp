@@ -10,7 +10,7 @@
 
 namespace platform {
 
-PlainOpen OpenPlainFile(const std::string& path, HFILE& file) {
+PlainOpen OpenPlainFile(const Path& path, HFILE& file) {
   // Non-blocking so that a FIFO under the name cannot hang the open.
   const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return errno == ENOENT ? PlainOpen::kMissing : PlainOpen::kRefused;

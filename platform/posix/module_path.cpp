@@ -6,7 +6,7 @@
 
 namespace platform::native {
 
-std::string ExecutablePath() {
+Path ExecutablePath() {
   std::vector<char> buffer(256);
   for (;;) {
     const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());

@@ -11,7 +11,7 @@
 namespace platform {
 namespace {
 
-uint32_t ReasonFor(int error, const std::string& path) {
+uint32_t ReasonFor(int error, const Path& path) {
   switch (error) {
     case ENOMEM:
     case EAGAIN:
@@ -60,7 +60,7 @@ uint32_t ReasonFor(int error, const std::string& path) {
 
 }  // namespace
 
-uint32_t WinExec(const std::string& path, int /*showCommand*/) {
+uint32_t WinExec(const Path& path, int /*showCommand*/) {
   int report[2];
   if (pipe2(report, O_CLOEXEC) != 0) return ReasonFor(errno, path);
   std::string argv0 = path;

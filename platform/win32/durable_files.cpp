@@ -14,7 +14,7 @@ bool FlushFile(HFILE file) {
          FlushFileBuffers(HandleOf(file));
 }
 
-bool FlushFolder(const std::string& folder) {
+bool FlushFolder(const Path& folder) {
   if (!IoAllowed({IoOperation::Flush, HFILE_ERROR, folder})) return false;
   // Windows cannot flush a folder, and need not: NTFS logs every change of a
   // folder in its journal and writes that journal in order. FlushFileBuffers
@@ -24,17 +24,17 @@ bool FlushFolder(const std::string& folder) {
   // a power cut, it leaves the journal behind, and the next start rolls back a
   // store that had finished: the E-Book is whole either way. What stays is to
   // see that the folder is there.
-  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool RemoveFile(const std::string& path) {
-  return IoAllowed({IoOperation::Remove, HFILE_ERROR, path}) && DeleteFileA(path.c_str());
+bool RemoveFile(const Path& path) {
+  return IoAllowed({IoOperation::Remove, HFILE_ERROR, path}) && DeleteFileW(path.c_str());
 }
 
-HFILE CreateNewFile(const std::string& path) {
+HFILE CreateNewFile(const Path& path) {
   if (!IoAllowed({IoOperation::Write, HFILE_ERROR, path})) return HFILE_ERROR;
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return HFILE_ERROR;
   // A device name (NUL, CON, ...) "creates" the device, which always exists.

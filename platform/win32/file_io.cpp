@@ -16,25 +16,32 @@ OVERLAPPED At(int64_t offset) {
 
 }  // namespace
 
-HFILE OpenFile(const std::string& path, int mode) {
-  const HFILE file = ::_lopen(path.c_str(), mode);
+HFILE OpenFile(const Path& path, int mode) {
+  // The access and sharing of the classic modes: shared reading denies no
+  // one, the exclusive open everyone.
+  const bool exclusive = mode == OF_EXCLUSIVE_READWRITE;
+  const HFILE file = win32::HFileOf(
+      CreateFileW(path.c_str(), exclusive ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
+                  exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file == HFILE_ERROR) return HFILE_ERROR;
   // A folder, a device (NUL, CON, COM1 under any folder) or a pipe is no
   // E-Book. A read-only file is refused for writing on the attribute itself,
   // as Windows does, also where Wine runs as a privileged user.
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileType(HandleOf(file)) != FILE_TYPE_DISK ||
-      (mode == OF_EXCLUSIVE_READWRITE &&
-       (!GetFileInformationByHandle(HandleOf(file), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0))) {
-    ::_lclose(file);
+      (exclusive && (!GetFileInformationByHandle(HandleOf(file), &info) ||
+                     (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0))) {
+    CloseHandle(HandleOf(file));
     return HFILE_ERROR;
   }
   return file;
 }
 
-HFILE CreateOrTruncate(const std::string& path, unsigned /*permissions*/) {
-  return ::_lcreat(path.c_str(), 0);
+HFILE CreateOrTruncate(const Path& path, unsigned /*permissions*/) {
+  return win32::HFileOf(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 // The handles are synchronous: each call completes before it returns, at the
@@ -82,7 +89,7 @@ bool SetFileSize(HFILE file, int64_t size) {
 }
 
 bool CloseFile(HFILE file) {
-  return ::_lclose(file) == 0;
+  return CloseHandle(HandleOf(file));
 }
 
 }  // namespace platform::native

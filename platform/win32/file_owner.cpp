@@ -36,9 +36,9 @@ bool IsRunningUser(PSID sid) {
 
 }  // namespace
 
-PlainOpen OpenPlainFile(const std::string& path, HFILE& file) {
+PlainOpen OpenPlainFile(const Path& path, HFILE& file) {
   // The link or junction itself, should the name be one, not what it points at.
-  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();

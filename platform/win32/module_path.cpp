@@ -5,13 +5,13 @@
 
 namespace platform::native {
 
-std::string ExecutablePath() {
+Path ExecutablePath() {
   // Grown until the path fits: a long path must not come back cut.
-  std::vector<char> buffer(MAX_PATH + 1);
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
   for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) return {};
-    if (n < buffer.size()) return std::string(buffer.data(), n);
+    if (n < buffer.size()) return Path(buffer.data(), n);
     buffer.resize(buffer.size() * 2);
   }
 }

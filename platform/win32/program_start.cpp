@@ -30,16 +30,16 @@ uint32_t ReasonFor(DWORD error) {
 
 }  // namespace
 
-uint32_t WinExec(const std::string& path, int showCommand) {
-  STARTUPINFOA startup = {};
+uint32_t WinExec(const Path& path, int showCommand) {
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(showCommand);
   // The path names the program; the command line only repeats it, quoted, so
   // that the program sees it as one argument whatever blanks it holds.
-  std::string commandLine = "\"" + path + "\"";
+  Path commandLine = L"\"" + path + L"\"";
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process)) {
     return ReasonFor(GetLastError());
   }

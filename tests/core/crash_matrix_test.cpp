@@ -22,7 +22,7 @@ class CrashTest : public EBookTest {
   // there would; notes the changes asked for until then.
   DiskState Run(const DiskState& start, const Operation& operation, size_t cutAt = 0,
                 std::vector<DiskChange>* changes = nullptr) {
-    for (const std::string& path : {EBookPath(), JournalPath()}) {
+    for (const Path& path : {EBookPath(), JournalPath()}) {
       if (start.count(path)) WriteFileBytes(path, start.at(path));
       if (!start.count(path)) fs::remove(path);
     }
@@ -35,7 +35,7 @@ class CrashTest : public EBookTest {
       if (cutAt && ++count >= cutAt) return false;
       if (!changes) return true;
       // A name created or removed, the folder's flush, or a file's change.
-      std::string target = change.operation == IoOperation::Flush ? "" : change.path;
+      Path target = change.operation == IoOperation::Flush ? Path() : change.path;
       if (change.file != HFILE_ERROR) {
         EXPECT_TRUE(GetFileIdentity(change.file, changed));
         target = changed.device == ebook.device && changed.inode == ebook.inode ? EBookPath()
@@ -137,7 +137,8 @@ TEST_F(CrashTest, KilledInTheMiddleOfALargeStoreRecovers) {
   Encoded(dir.File("table"), edited);
   // Killed while it waits, thousands of records into the E-Book's table.
   WriteFileBytes(EBookPath(), original);
-  OtherProcess child({ChildProgramPath(), "store", dir.File("rebrander"), dir.File("table")});
+  OtherProcess child({ChildProgramPath(), "store", TextFromPath(dir.File("rebrander")),
+                      TextFromPath(dir.File("table"))});
   ASSERT_TRUE(child.Ready());
   ASSERT_TRUE(child.Kill());
   const std::string left = ReadFileBytes(EBookPath());

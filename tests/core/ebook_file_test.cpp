@@ -29,8 +29,8 @@ TEST_F(EBookTest, ValidatePassesTheRightEBookSilentlyAndGivesEachWrongOneItsMess
       {with("Sample-Book-2024 ", kVersion), kDifferentEBook},
       {with("Other", kVersion + 1), kDifferentEBook},
       {with(kEBookId, -kVersion), kDifferentVersion},
-      {"", NotFoundText(dir.Path() + kPathSeparator)},
-      {"folder", NotFoundText(dir.Path() + kPathSeparator)},
+      {"", NotFoundText(TextFromPath(dir.Path() + kPathSeparator))},
+      {"folder", NotFoundText(TextFromPath(dir.Path() + kPathSeparator))},
   };
   for (const auto& [bytes, message] : cases) {
     SCOPED_TRACE(bytes.size());

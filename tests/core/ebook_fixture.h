@@ -129,7 +129,7 @@ inline std::string Scrambled(int32_t value) {
 
 // The bytes a table or trailer is stored as, written through `scratch`.
 template <class Record>
-std::string Encoded(const std::string& scratch, Record record) {
+std::string Encoded(const Path& scratch, Record record) {
   const HFILE file = _lcreat(scratch);
   if constexpr (std::is_same_v<Record, CVariableTable>) {
     EXPECT_TRUE(record.Write(file));
@@ -142,7 +142,7 @@ std::string Encoded(const std::string& scratch, Record record) {
 }
 // Writes `program`, the table, `gap` filler bytes and the trailer, pointed at
 // the table. Returns the file's bytes.
-inline std::string WriteEBook(const std::string& path, const std::string& program,
+inline std::string WriteEBook(const Path& path, const std::string& program,
                               const CVariableTable& table, CEBookTrailer trailer, int32_t gap = 0) {
   trailer.m_nTableOffset = static_cast<int32_t>(program.size());
   const std::string bytes =
@@ -189,8 +189,8 @@ class EBookTest : public ::testing::Test {
     SetIoFaultHook({});
   }
 
-  std::string EBookPath() const { return dir.File(kEBookName); }
-  std::string JournalPath() const { return ebook::JournalPathFor(EBookPath()); }
+  Path EBookPath() const { return dir.File(kEBookName); }
+  Path JournalPath() const { return ebook::JournalPathFor(EBookPath()); }
   bool JournalExists() const { return fs::exists(fs::symlink_status(JournalPath())); }
   std::string Encode(const auto& record) { return Encoded(dir.File("scratch"), record); }
   void WriteSampleEBook(int32_t gap = 0) {

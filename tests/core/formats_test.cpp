@@ -36,7 +36,7 @@ class FormatsTest : public ::testing::Test {
   int32_t Seek(int32_t position) { return _llseek(file, position, FILE_BEGIN); }
   int32_t Position() { return _llseek(file, 0, FILE_CURRENT); }
   TempDir dir;
-  std::string path = dir.File("records");
+  Path path = dir.File("records");
   HFILE file = HFILE_ERROR;
 };
 
@@ -125,6 +125,69 @@ TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndReadBackUntilTheFirstFailure
   ASSERT_EQ(readTable.GetSize(), 1);
   EXPECT_EQ(std::make_pair(readTable[0].m_strValue, Position()),
             std::make_pair(std::string("A Short Book"), int32_t(second) + 4));
+}
+
+// A PE32+ head as far as a signature concerns it: the new header at 0x40,
+// the security directory entry at 0xE8 and the checksum at 0x98, set later.
+constexpr size_t kEntryAt = 0xE8, kChecksumAt = 0x98;
+std::string PeHead() {
+  std::string head(0x148, '\0');
+  head.replace(0, 2, "MZ");
+  head[0x3C] = 0x40;
+  head.replace(0x40, 2, "PE");
+  head[0x54] = char(240);  // the optional header's size
+  head.replace(0x58, 2, "\x0b\x02");
+  head[0xC4] = 16;  // directories
+  return head;
+}
+void PutLe(std::string& bytes, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = char(value >> 8 * i);
+}
+
+// Signing appends a certificate table, aligned with zeros, after the stamp.
+// The stamp is found before it; restamping leaves it out, and the headers no
+// longer point at it. A table that is not last, or headers that are not a
+// PE's, leave the file as unsigned, and its trailer is not found.
+TEST_F(FormatsTest, SignedRebranderKeepsItsStampAndRestampingLeavesTheSignatureOut) {
+  CInfoBlock info;
+  info.m_strTitle = "Signed";
+  const std::string table = "certificates" + std::string(4, 'c');
+  // Zeros before the table, a byte put at an offset (0 changes nothing; npos
+  // adds it after the table), and whether the stamp is found.
+  const std::tuple<size_t, size_t, char, bool> cases[] = {
+      {0, 0, 'M', true},
+      {3, 0, 'M', true},
+      {7, 0, 'M', true},
+      {8, 0, 'M', false},           // a zero byte too many: not alignment
+      {4, 0x58, 0x0c, false},       // neither kind of optional header
+      {4, 0xC4, 4, false},          // no security directory
+      {4, kEntryAt + 2, 1, false},  // the table is not where the entry says
+      {4, std::string::npos, 'x', false}};
+  std::string error, warning;
+  for (const auto& [pad, at, byte, loads] : cases) {
+    SCOPED_TRACE(at);
+    WriteFileBytes(dir.File("bare"), PeHead() + std::string(100, 'p'));
+    ASSERT_TRUE(stamping::StampRebrander(dir.File("bare"), path, info, 5, error)) << error;
+    std::string bytes = ReadFileBytes(path) + std::string(pad, '\0');
+    PutLe(bytes, kEntryAt, static_cast<uint32_t>(bytes.size()));
+    PutLe(bytes, kEntryAt + 4, static_cast<uint32_t>(table.size()));
+    PutLe(bytes, kChecksumAt, 0xC5C5);
+    bytes += table;
+    if (at == std::string::npos) bytes += byte;
+    if (at != std::string::npos) bytes[at] = byte;
+    WriteFileBytes(dir.File("signed"), bytes);
+    const CRebrandInfo signedInfo(dir.File("signed"));
+    EXPECT_EQ(signedInfo.Info().m_strTitle, loads ? "Signed" : "") << signedInfo.GetError();
+    if (!loads) continue;
+    ASSERT_TRUE(stamping::StampRebrander(dir.File("signed"), dir.File("restamped"), info, 6, error,
+                                         &warning));
+    EXPECT_NE(warning.find("sign "), std::string::npos) << warning;
+    const std::string restamped = ReadFileBytes(dir.File("restamped"));
+    EXPECT_EQ(restamped.substr(kChecksumAt, 4) + restamped.substr(kEntryAt, 8),
+              std::string(12, '\0'));
+    EXPECT_EQ(CRebrandInfo(dir.File("restamped")).Trailer().m_nVersion, 6);
+    EXPECT_EQ(restamped.find("certificates"), std::string::npos);
+  }
 }
 
 }  // namespace

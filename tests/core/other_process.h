@@ -15,22 +15,23 @@ using ChildCommand = std::vector<std::string>;
 
 // The test child program beside the running test, found before any test
 // stands the process at another path.
-inline const std::string kTestProgram = platform::GetModuleFileNameA();
+inline const platform::Path kTestProgram = platform::ModuleFileName();
 inline std::string ChildProgramPath() {
-  return kTestProgram.substr(0, kTestProgram.find_last_of(platform::kPathSeparator) + 1) +
+  return platform::TextFromPath(kTestProgram.substr(0, platform::LastSeparator(kTestProgram) + 1)) +
          TEST_CHILD_NAME;
 }
 // The child holds the file open plainly, as a program that knows nothing of
 // our open modes would; or in one of the two modes of platform::_lopen.
-inline ChildCommand OpensPlainly(const std::string& path) {
-  return {ChildProgramPath(), "plain", path};
+// Paths go as texts in the code page of the command line.
+inline ChildCommand OpensPlainly(const platform::Path& path) {
+  return {ChildProgramPath(), "plain", platform::TextFromPath(path)};
 }
-inline ChildCommand LOpens(const std::string& path, int mode) {
-  return {ChildProgramPath(), "lopen", std::to_string(mode), path};
+inline ChildCommand LOpens(const platform::Path& path, int mode) {
+  return {ChildProgramPath(), "lopen", std::to_string(mode), platform::TextFromPath(path)};
 }
 // Runs the program at `path`, which must be a copy of the test child.
-inline ChildCommand Runs(const std::string& path) {
-  return {path, "run"};
+inline ChildCommand Runs(const platform::Path& path) {
+  return {platform::TextFromPath(path), "run"};
 }
 
 // How many descriptors (handles on Windows) this process has open.

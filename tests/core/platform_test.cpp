@@ -6,6 +6,7 @@
 #include <fcntl.h>
 
 #include <cstdio>
+#include <memory>
 
 #include "ebook/launch_ebook.h"
 #include "platform/durable_files.h"
@@ -24,7 +25,7 @@ namespace {
 constexpr bool kWindows = kPathSeparator == '\\';
 
 // Whether an open in the given mode succeeds right now; closes at once.
-bool Opens(const std::string& path, int mode) {
+bool Opens(const Path& path, int mode) {
   const HFILE file = _lopen(path, mode);
   if (file != HFILE_ERROR) _lclose(file);
   return file != HFILE_ERROR;
@@ -38,7 +39,7 @@ class FileServicesTest : public ::testing::Test {
     fs::permissions(path, fs::perms::owner_exec, fs::perm_options::add);
   }
   TempDir dir;
-  std::string path = dir.File("book.exe");
+  Path path = dir.File("book.exe");
 };
 
 TEST_F(FileServicesTest, AnotherProcessKeepsExclusiveOutAndOnlyItsExclusiveKeepsReadersOut) {
@@ -47,7 +48,7 @@ TEST_F(FileServicesTest, AnotherProcessKeepsExclusiveOutAndOnlyItsExclusiveKeeps
       {Runs(path), true},
       {LOpens(path, OF_SHARED_READ), true},
       {LOpens(path, OF_EXCLUSIVE_READWRITE), false}};
-  if (!kWindows) holders.push_back({{ChildProgramPath(), "map", path}, true});
+  if (!kWindows) holders.push_back({{ChildProgramPath(), "map", TextFromPath(path)}, true});
   for (const auto& [take, sharedReadOpens] : holders) {
     SCOPED_TRACE(take[1]);
     OtherProcess other(take);
@@ -60,10 +61,10 @@ TEST_F(FileServicesTest, AnotherProcessKeepsExclusiveOutAndOnlyItsExclusiveKeeps
 }
 
 TEST_F(FileServicesTest, OurExclusiveKeepsOthersOutAndOurPlainHandleCountsOnlyOnWindows) {
-  std::FILE* own = std::fopen(path.c_str(), "rb");
+  auto own = std::make_unique<std::ifstream>(fs::path(path), std::ios::binary);
   EXPECT_EQ(std::make_pair(Opens(path, OF_EXCLUSIVE_READWRITE), Opens(path, OF_SHARED_READ)),
             std::make_pair(!kWindows, true));
-  std::fclose(own);
+  own.reset();
   const HFILE held = _lopen(path, OF_EXCLUSIVE_READWRITE);
   EXPECT_TRUE(!kWindows || !Opens(path, OF_SHARED_READ)) << "our own exclusive handle";
   EXPECT_FALSE(OtherProcess(LOpens(path, OF_SHARED_READ)).Ready());
@@ -81,18 +82,18 @@ TEST_F(FileServicesTest, ExclusiveNeedsAWritableFileAndANewFileIsNeverAnythingTh
   EXPECT_FALSE(Opens(path, 0)) << "only the two modes exist";
   // Names that open something other than a regular file (a fifo would block a
   // plain open without a writer), and links, where a new file must not be made.
-  std::vector<std::string> others = {dir.File("NUL"), dir.File("CON"), dir.File("nul.exe")};
+  std::vector<Path> others = {dir.File("NUL"), dir.File("CON"), dir.File("nul.exe")};
 #ifndef _WIN32
   others = {dir.File("fifo"), dir.File("link"), dir.File("dangling")};
   ASSERT_EQ(mkfifo(others[0].c_str(), 0644) + symlink(path.c_str(), others[1].c_str()) +
                 symlink(dir.File("nowhere").c_str(), others[2].c_str()),
             0);
 #endif
-  for (const std::string& name : {others[0], dir.Path(), dir.File("missing"), std::string()}) {
+  for (const Path& name : {others[0], dir.Path(), dir.File("missing"), Path()}) {
     EXPECT_FALSE(Opens(name, OF_SHARED_READ) || Opens(name, OF_EXCLUSIVE_READWRITE)) << name;
   }
   others.push_back(path);
-  for (const std::string& name : others) {
+  for (const Path& name : others) {
     EXPECT_EQ(CreateNewFile(name), HFILE_ERROR) << name;
   }
   EXPECT_EQ(ReadFileBytes(path), ReadFileBytes(ChildProgramPath()));
@@ -130,13 +131,14 @@ TEST_F(FileServicesTest, EveryChangeAsksTheHookAndFailsCleanly) {
 
 TEST_F(FileServicesTest, FailedStartsSayWhy) {
   WriteFileBytes(path, "not a program");
-  const std::string missingFolder = dir.File("no") + kPathSeparator + "where.exe";
-  const std::pair<std::string, std::string> cases[] = {
+  const Path missingFolder = dir.File("no") + kPathSeparator + PathFromUtf8("where.exe");
+  const auto text = [](const Path& shown) { return TextFromPath(shown); };
+  const std::pair<Path, std::string> cases[] = {
       {dir.File("gone.exe"),
-       "Can't start " + dir.File("gone.exe") + ", as the file was not found."},
-      {missingFolder, "Can't start " + missingFolder + ", as the path was not found."},
-      {path, "Can't start " + path + ", the program appears to be corrupted or invalid."},
-      {dir.Path(), "Unable to start " + dir.Path()},  // any other failure
+       "Can't start " + text(dir.File("gone.exe")) + ", as the file was not found."},
+      {missingFolder, "Can't start " + text(missingFolder) + ", as the path was not found."},
+      {path, "Can't start " + text(path) + ", the program appears to be corrupted or invalid."},
+      {dir.Path(), "Unable to start " + text(dir.Path())},  // any other failure
   };
   for (const auto& [started, message] : cases) {
     RecordingUserInterface recorder;

@@ -19,7 +19,7 @@
 namespace ebook_testing {
 
 // The files by name; a name that is not there is missing.
-using DiskState = std::map<std::string, std::string>;
+using DiskState = std::map<platform::Path, std::string>;
 
 // A change the io fault hook was asked for, with the files as the system saw
 // them once it was made.
@@ -27,7 +27,7 @@ struct DiskChange {
   platform::IoOperation operation;
   // The file flushed, or the name created or removed; empty for a folder's
   // flush and for writes and truncations, which show in `after`.
-  std::string target;
+  platform::Path target;
   DiskState after;
 };
 
@@ -86,17 +86,17 @@ class SimulatedDisk {
       choose([&](size_t) { return coin(random); });
     }
     // Names created or removed since the folder's flush may be either way.
-    std::set<std::string> sure, unsure;
+    std::set<platform::Path> sure, unsure;
     for (const auto& entry : m_current) {
       (m_durableNames.count(entry.first) ? sure : unsure).insert(entry.first);
     }
-    for (const std::string& name : m_durableNames) {
+    for (const platform::Path& name : m_durableNames) {
       if (!m_current.count(name)) unsure.insert(name);
     }
-    const std::vector<std::string> open(unsure.begin(), unsure.end());
+    const std::vector<platform::Path> open(unsure.begin(), unsure.end());
     std::set<DiskState> states;
     for (unsigned mask = 0; mask < (1u << open.size()); ++mask) {
-      std::set<std::string> names = sure;
+      std::set<platform::Path> names = sure;
       for (size_t i = 0; i < open.size(); ++i) {
         if (mask >> i & 1) names.insert(open[i]);
       }
@@ -115,16 +115,16 @@ class SimulatedDisk {
  private:
   // A sector's worth of one write, or a truncation (`cutTo`).
   struct Piece {
-    std::string file;
+    platform::Path file;
     size_t offset;
     std::string bytes;
     std::optional<size_t> cutTo;
   };
 
-  void Forget(const std::string& file) {
+  void Forget(const platform::Path& file) {
     std::erase_if(m_pending, [&](const Piece& piece) { return piece.file == file; });
   }
-  void AddWrites(const std::string& file, const std::string& before, const std::string& after) {
+  void AddWrites(const platform::Path& file, const std::string& before, const std::string& after) {
     const size_t common = std::min(before.size(), after.size());
     size_t begin = 0, end = after.size();
     while (begin < common && before[begin] == after[begin]) ++begin;
@@ -138,9 +138,9 @@ class SimulatedDisk {
     }
     if (after.size() < before.size()) m_pending.push_back({file, 0, "", after.size()});
   }
-  DiskState StateWith(const std::vector<bool>& kept, const std::set<std::string>& names) const {
+  DiskState StateWith(const std::vector<bool>& kept, const std::set<platform::Path>& names) const {
     DiskState state;
-    for (const std::string& name : names) {
+    for (const platform::Path& name : names) {
       const auto durable = m_durable.find(name);
       std::string bytes = durable == m_durable.end() ? "" : durable->second;
       for (size_t i = 0; i < m_pending.size(); ++i) {
@@ -158,7 +158,7 @@ class SimulatedDisk {
 
   DiskState m_current;
   DiskState m_durable;  // what each file's own flushes have put on the disk
-  std::set<std::string> m_durableNames;
+  std::set<platform::Path> m_durableNames;
   std::vector<Piece> m_pending;
 };
 

@@ -133,7 +133,8 @@ TEST_F(JournalTest, JournalRollsBackOnlyItsOwnEBookAndOnlyWhenWhole) {
 // applied stays, and so does the E-Book; viewing goes on, customizing not.
 TEST_F(JournalTest, NewerOrUntrustedJournalIsLeftWithTheEBookAndStopsOnlyCustomizing) {
   LeaveJournal();
-  const std::string whole = ReadFileBytes(JournalPath()), journal = JournalPath();
+  const std::string whole = ReadFileBytes(JournalPath());
+  const Path journal = JournalPath();
   std::string newer = whole.substr(0, layout::kVersion.end()) + "next format";
   newer[layout::kVersion.at] = layout::kFormatVersion + 1;
   const std::function<bool()> plants[] = {

@@ -41,9 +41,9 @@ int Store(const std::string& rebrander, const std::string& tablePath) {
     void SetWaitCursor(bool) override {}
   } ui;
   SetUserInterface(&ui);
-  OverrideModuleFileName(rebrander);
+  OverrideModuleFileName(PathFromText(rebrander));
   formats::CVariableTable table;
-  const HFILE file = _lopen(tablePath, OF_SHARED_READ);
+  const HFILE file = _lopen(PathFromText(tablePath), OF_SHARED_READ);
   if (file == HFILE_ERROR || !table.Read(file)) return 1;
   _lclose(file);
   int flushes = 0;
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
   if (mode == "run") return HoldIfTaken(true);
   if (mode == "plain") return HoldIfTaken(std::fopen(words.at(2).c_str(), "rb") != nullptr);
   if (mode == "lopen")
-    return HoldIfTaken(_lopen(words.at(3), std::stoi(words.at(2))) != HFILE_ERROR);
+    return HoldIfTaken(_lopen(PathFromText(words.at(3)), std::stoi(words.at(2))) != HFILE_ERROR);
   if (mode == "store") return Store(words.at(2), words.at(3));
 #ifndef _WIN32
   if (mode == "map") {  // held through a mapping alone, its descriptor closed

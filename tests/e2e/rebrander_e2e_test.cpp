@@ -1,10 +1,12 @@
 // The real rebrander.exe beside a packed Windows sample E-Book, in a folder
-// whose name holds spaces and '&', driven from outside through its real
+// whose name holds spaces, '&' and letters of no one code page (or, under code
+// page 932, names whose bytes hold a backslash), driven from outside through its real
 // windows as an accessibility tool would: the main dialog, the wizard-mode
 // property sheet and the message boxes. Waits are bounded polls for something
 // the program is about to do.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 
 #include "formats/rebrand_info.h"
@@ -35,11 +37,20 @@ constexpr int kStatus = 1001, kCustomize = 1002, kView = 1004, kPrompt = 1005, k
 constexpr int kBack = 12323, kNext = 12324, kFinish = 12325, kHelp = 9;
 
 // The build's paths are Linux paths; Wine sees the root as drive Z:.
-std::string FromBuild(const char* path) {
+platform::Path FromBuild(const char* path) {
   std::string windows = path[0] == '/' ? std::string("Z:") + path : path;
   for (char& c : windows) c = c == '/' ? '\\' : c;
-  return windows;
+  return platform::PathFromUtf8(windows);
 }
+
+// Where the rebrander and its E-Book lie and what they are called (UTF-8).
+// Under code page 932 the second byte of "表" (95 5C) is a backslash; else
+// Cyrillic and CJK together, which no single-byte code page holds.
+struct Place {
+  const char *folder, *rebrander, *ebook;
+};
+const Place kPlace = GetACP() == 932 ? Place{"表 books & more", "表.exe", "本表.exe"}
+                                     : Place{"Книга 本 & more", "rebrander.exe", "book.exe"};
 
 // Polls `found` until it returns a window or 30 seconds have passed.
 HWND WaitFor(const std::function<HWND()>& found) {
@@ -122,7 +133,11 @@ void ExpectBuiltAs(HWND dialog, const res::DialogTemplate& expected, SIZE base) 
 class RebranderEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    // The run says which code page it set up; a Wine that ignored it fails here.
+    if (const char* expected = std::getenv("REBRANDER_E2E_ACP")) {
+      ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected))) << "the run's code page";
+    }
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     packing::EBookPackage package;
     package.trailer.SetId("E2E Book 1");
     package.trailer.m_nVersion = 4;
@@ -133,13 +148,17 @@ class RebranderEndToEnd : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(packing::PackEBook(FromBuild(SAMPLE_EBOOK_EXE), package, ebook, error)) << error;
     formats::CInfoBlock info;
-    info.m_strEBookFile = "book.exe";
+    // The stamp's name is a text in the code page, like every other.
+    info.m_strEBookFile = platform::TextFromPath(platform::PathFromUtf8(kPlace.ebook));
+    if (GetACP() == 932) {
+      ASSERT_NE(info.m_strEBookFile.find('\\'), std::string::npos);
+    }
     info.m_strEBookId = "E2E Book 1";
     info.m_strTitle = kTitle;
     info.m_strStatusBefore = "Press Customize & make it yours.";
     info.m_strStatusAfter = kAfter;
-    ASSERT_TRUE(stamping::StampRebrander(FromBuild(REBRANDER_EXE), folder + "\\rebrander.exe", info,
-                                         4, error))
+    ASSERT_TRUE(
+        stamping::StampRebrander(FromBuild(REBRANDER_EXE), At(kPlace.rebrander), info, 4, error))
         << error;
     original = ReadFileBytes(ebook);
   }
@@ -151,12 +170,41 @@ class RebranderEndToEnd : public ::testing::Test {
     CloseHandle(process.hProcess);
   }
 
-  void Launch(const std::string& name) {
-    std::string path = folder + "\\" + name, commandLine = "\"" + path + "\"";
-    STARTUPINFOA startup{};
+  platform::Path At(const char* name) const {
+    return folder + L"\\" + platform::PathFromUtf8(name);
+  }
+  void Launch(const char* name) {
+    std::wstring path = At(name), commandLine = L"\"" + path + L"\"";
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    EXPECT_TRUE(CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+    EXPECT_TRUE(CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                                nullptr, nullptr, &startup, &process));
+  }
+  // Signs the stamped rebrander as a publisher would, with a certificate made
+  // here, by the host's tools, which Wine starts but cannot wait for: the
+  // signed program appears by a rename once it is whole, or "failed" does.
+  // Beside the folder, whose name those tools need not take.
+  void SignRebrander() {
+    ASSERT_TRUE(MoveFileW(At(kPlace.rebrander).c_str(), dir.File("unsigned.exe").c_str()));
+    // In the folder given for the current one.
+    std::wstring commandLine =
+        L"/bin/sh -c \"{ openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=Publisher "
+        L"-keyout key.pem -out cert.pem && osslsigncode sign -certs cert.pem -key key.pem -in "
+        L"unsigned.exe -out signing.exe && mv signing.exe signed.exe || touch failed; } "
+        L">/dev/null 2>&1\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION host{};
+    ASSERT_TRUE(CreateProcessW(L"Z:\\bin\\sh", commandLine.data(), nullptr, nullptr, FALSE, 0,
+                               nullptr, dir.Path().c_str(), &startup, &host));
+    CloseHandle(host.hThread);
+    CloseHandle(host.hProcess);
+    const auto there = [&](const char* name) {
+      return GetFileAttributesW(dir.File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
+    WaitFor([&] { return there("signed.exe") || there("failed") ? HWND_TOP : nullptr; });
+    ASSERT_TRUE(MoveFileW(dir.File("signed.exe").c_str(), At(kPlace.rebrander).c_str()))
+        << "not signed";
   }
   // The next message box, owned by the main window: its text, closed with OK.
   std::string AnswerMessage(const char* caption = kTitle) {
@@ -200,19 +248,21 @@ class RebranderEndToEnd : public ::testing::Test {
   bool Exited() { return WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0; }
 
   testing_support::TempDir dir;
-  std::string folder = dir.File("my books & more");
-  std::string ebook = folder + "\\book.exe";
+  std::wstring folder = dir.File(kPlace.folder);
+  std::wstring ebook = At(kPlace.ebook);
   std::string original;
   PROCESS_INFORMATION process{};
   HWND main = nullptr;
 };
 
-// The main window and both kinds of page as their templates say. Cancel
+// Signed, as a publisher ships it: the main window and both kinds of page as
+// their templates say. Cancel
 // writes nothing; the wizard run to Finish with Back on the way stores the
 // texts in place; View starts the E-Book from a folder whose name no command
 // line may split.
 TEST_F(RebranderEndToEnd, CustomizeThroughTheWizardStoresTheTextsInPlaceAndViewStartsTheEBook) {
-  Launch("rebrander.exe");
+  SignRebrander();
+  Launch(kPlace.rebrander);
   main = WaitFor([&] { return FindTopLevel(process.dwProcessId, kTitle, false); });
   ASSERT_NE(main, nullptr);
   // Dialog base units, from the client area of 320 by 200 of them.
@@ -277,7 +327,7 @@ TEST_F(RebranderEndToEnd, CustomizeThroughTheWizardStoresTheTextsInPlaceAndViewS
 // Without its stamp the program says so once, captioned with its own name,
 // and ends without showing its main window.
 TEST_F(RebranderEndToEnd, UnstampedRebranderShowsTheLoadErrorAndEnds) {
-  ASSERT_TRUE(CopyFileA(FromBuild(REBRANDER_EXE).c_str(), (folder + "\\bare.exe").c_str(), TRUE));
+  ASSERT_TRUE(CopyFileW(FromBuild(REBRANDER_EXE).c_str(), At("bare.exe").c_str(), TRUE));
   Launch("bare.exe");
   EXPECT_EQ(AnswerMessage("bare"), formats::kErrorReadingRebrander);
   EXPECT_TRUE(Exited());

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "platform/path.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 #include "tools/ebookvars/ebookvars.h"
@@ -42,7 +43,9 @@ void Pack(const std::string& program, const std::string& output) {
     package.table.Add(variable);
   }
   std::string error;
-  ASSERT_TRUE(packing::PackEBook(program, package, output, error)) << error;
+  ASSERT_TRUE(packing::PackEBook(platform::PathFromText(program), package,
+                                 platform::PathFromText(output), error))
+      << error;
 }
 #else
 std::string FromBuild(const char* path) {
@@ -66,17 +69,17 @@ void Pack(const std::string& program, const std::string& output) {
 class ExampleTest : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
-    fs::create_directory(dir.File("my books"));
+    fs::create_directory(platform::TextFromPath(dir.File("my books")));
     ASSERT_NO_FATAL_FAILURE(Pack(example, packed));
   }
   TempDir dir;
   const std::string example = FromBuild(GetParam());
-  const std::string packed =
-      dir.File("my books") + "/renamed book" + fs::path(example).extension().string();
+  const std::string packed = platform::TextFromPath(dir.File("my books")) + "/renamed book" +
+                             fs::path(example).extension().string();
 };
 
 TEST_P(ExampleTest, PrintsItsOwnVariablesFromAnotherFolder) {
-  const ProgramRun run = RunProgram({packed}, dir.Path());
+  const ProgramRun run = RunProgram({packed}, platform::TextFromPath(dir.Path()));
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, kPrinted);
   EXPECT_EQ(run.err, "");
@@ -89,15 +92,16 @@ TEST_P(ExampleTest, PrintsTheVariablesOfTheEBookItIsGiven) {
 }
 
 TEST_P(ExampleTest, FailsWithTheLibrarysMessageWithoutATable) {
-  WriteFileBytes(dir.File("plain.txt"), std::string(500, 'x'));
+  WriteFileBytes(platform::TextFromPath(dir.File("plain.txt")), std::string(500, 'x'));
   const std::string noTrailer = std::string(ebv_error_message(EBV_ERROR_NO_TRAILER)) + "\n";
   const struct {
     std::vector<std::string> args;
     std::string err;
   } cases[] = {
-      {{example, dir.File("plain.txt")}, noTrailer},
+      {{example, platform::TextFromPath(dir.File("plain.txt"))}, noTrailer},
       {{example}, noTrailer},  // itself, never packed
-      {{example, dir.File("missing")}, std::string(ebv_error_message(EBV_ERROR_OPEN)) + "\n"},
+      {{example, platform::TextFromPath(dir.File("missing"))},
+       std::string(ebv_error_message(EBV_ERROR_OPEN)) + "\n"},
   };
   for (const auto& c : cases) {
     const ProgramRun run = RunProgram(c.args);

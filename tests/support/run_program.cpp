@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/path.h"
 #include "tests/support/temp_dir.h"
 
 #ifndef _WIN32
@@ -51,7 +52,10 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& f
   if (!folder.empty()) command = "cd " + Quoted(folder) + " && ";
 #endif
   for (const std::string& arg : args) command += Quoted(arg) + " ";
-  command += ">" + Quoted(capture.File("1")) + " 2>" + Quoted(capture.File("2"));
+  // The capture files live in the temporary folder, whose name the code page
+  // can always spell.
+  command += ">" + Quoted(platform::TextFromPath(capture.File("1"))) + " 2>" +
+             Quoted(platform::TextFromPath(capture.File("2")));
 #ifdef _WIN32
   // cmd.exe takes the first and the last quote of its command line away.
   command = "\"" + command + "\"";

@@ -2,8 +2,6 @@
 
 #include <random>
 
-#include "platform/module_path.h"
-
 namespace testing_support {
 
 namespace fs = std::filesystem;
@@ -13,7 +11,7 @@ TempDir::TempDir() {
   while (m_path.empty()) {
     const fs::path candidate =
         fs::temp_directory_path() / ("rebrander-test-" + std::to_string(random()));
-    if (fs::create_directory(candidate)) m_path = candidate.string();
+    if (fs::create_directory(candidate)) m_path = candidate.native();
   }
 }
 
@@ -27,8 +25,8 @@ TempDir::~TempDir() {
   fs::remove_all(m_path, ignored);
 }
 
-std::string TempDir::File(const std::string& name) const {
-  return m_path + platform::kPathSeparator + name;
+platform::Path TempDir::File(std::string_view name) const {
+  return m_path + platform::kPathSeparator + platform::PathFromUtf8(name);
 }
 
 }  // namespace testing_support

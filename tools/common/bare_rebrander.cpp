@@ -8,7 +8,7 @@ namespace tool_files {
 
 std::string FindBareRebrander(const std::string& name) {
   namespace fs = std::filesystem;
-  const fs::path tools = fs::path(platform::GetModuleFileNameA()).parent_path();
+  const fs::path tools = fs::path(platform::ModuleFileName()).parent_path();
   // Relative to the tool, so that a staged or moved installation works too.
   for (const char* folder : {REBRANDER_INSTALLED_BARE_DIR, REBRANDER_BUILD_BARE_DIR}) {
     const fs::path candidate = tools / folder / name;

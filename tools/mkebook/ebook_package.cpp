@@ -98,9 +98,10 @@ PackageStatus ReadPackage(HFILE file, EBookPackage& package, int32_t* tableEnd) 
   return PackageStatus::kOk;
 }
 
-bool LoadPackage(const std::string& path, EBookPackage& package, std::string& error,
+bool LoadPackage(const Path& wide, EBookPackage& package, std::string& error,
                  std::vector<std::string>* cutTexts) {
-  ScopedFile in(_lopen(path, OF_SHARED_READ));
+  ScopedFile in(_lopen(wide, OF_SHARED_READ));
+  const std::string path = Utf8FromPath(wide);
   if (in.file == HFILE_ERROR) {
     error = "cannot open " + path;
     return false;
@@ -120,13 +121,14 @@ bool LoadPackage(const std::string& path, EBookPackage& package, std::string& er
   return false;
 }
 
-bool PackEBook(const std::string& program, const EBookPackage& package, const std::string& output,
+bool PackEBook(const Path& programPath, const EBookPackage& package, const Path& outputPath,
                std::string& error) {
   namespace fs = std::filesystem;
   std::error_code failed;
-  const uintmax_t size = fs::file_size(program, failed);
-  const fs::perms permissions = fs::status(program, failed).permissions();
-  ScopedFile in(_lopen(program, OF_SHARED_READ));
+  const uintmax_t size = fs::file_size(programPath, failed);
+  const fs::perms permissions = fs::status(programPath, failed).permissions();
+  ScopedFile in(_lopen(programPath, OF_SHARED_READ));
+  const std::string program = Utf8FromPath(programPath), output = Utf8FromPath(outputPath);
   if (in.file == HFILE_ERROR || failed) {
     error = "cannot open " + program;
     return false;
@@ -149,7 +151,7 @@ bool PackEBook(const std::string& program, const EBookPackage& package, const st
       return false;
   }
 
-  const std::string temporary = output + ".partial";
+  const Path temporary = outputPath + PathFromUtf8(".partial");
   bool ok = false;
   {
     ScopedFile out(_lcreat(temporary, static_cast<unsigned>(permissions & fs::perms::mask)));
@@ -167,12 +169,12 @@ bool PackEBook(const std::string& program, const EBookPackage& package, const st
   // The program's permissions, exactly (the umask may have taken some), then
   // the output replaced where it exists, on Windows too.
   if (ok) fs::permissions(temporary, permissions, failed);
-  if (ok && !failed) fs::rename(temporary, output, failed);
+  if (ok && !failed) fs::rename(temporary, outputPath, failed);
   if (ok && failed) {
     error = "cannot replace " + output + ": " + failed.message();
     ok = false;
   }
-  if (!ok) std::remove(temporary.c_str());
+  if (!ok) fs::remove(temporary, failed);
   return ok;
 }
 

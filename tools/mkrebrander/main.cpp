@@ -172,12 +172,14 @@ int StampCommand(int argc, char** argv) {
   const auto codec = OpenCodec(options);
   if (!codec) return Fail("unknown encoding " + options["--encoding"]);
   Stamp stamp;
-  std::string program;
+  std::string program, warning;
   if (!GatherStamp(options, ebook, *codec, stamp, error) ||
       !BareProgram(options, false, program, error) ||
-      !stamping::StampRebrander(program, options["--output"], stamp.info, stamp.version, error)) {
+      !stamping::StampRebrander(program, options["--output"], stamp.info, stamp.version, error,
+                                &warning)) {
     return Fail(error);
   }
+  if (!warning.empty()) std::cerr << "mkrebrander: warning: " << warning << '\n';
   return 0;
 }
 
