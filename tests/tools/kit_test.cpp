@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <regex>
 #include <set>
@@ -28,7 +27,7 @@ constexpr fs::perms kPerms{0757};  // what a umask would change
 struct ProgramRun {
   int exitCode;
   std::string out, err;
-  QJsonDocument Json() const { return QJsonDocument::fromJson(QByteArray::fromStdString(out)); }
+  nlohmann::json Json() const { return nlohmann::json::parse(out, nullptr, false); }
 };
 
 // Runs a built program (`args[0]` is its path) to its end, through the shell,
@@ -122,8 +121,9 @@ TEST_F(KitTest, EBookDumpThenPackGivesBackEveryByteOrWarnsOfACutText) {
       WriteFileBytes(json, dump.out);
       ASSERT_EQ(RunProgram(Pack(ebook, json, {"--output", ebook, "--encoding", encoding})).err, "");
       ASSERT_EQ(ReadFileBytes(ebook), packed) << encoding << dump.out;
-      for (const QJsonValue value : dump.Json()["variables"].toArray())
-        (value["value"].isString() ? plain : base64)++;
+      const nlohmann::json parsed = dump.Json();
+      for (const nlohmann::json& value : parsed["variables"])
+        (value["value"].is_string() ? plain : base64)++;
     }
   }
   EXPECT_GT(std::min(plain, base64), 20);  // both forms were exercised, not just one
@@ -157,7 +157,7 @@ TEST_F(KitTest, RebranderStampDumpsAndRestampsToTheSameRebrander) {
                        "3", 1, -5, kPerms));
   // The second time the stamped rebrander is the program: its stamp is replaced, not added to.
   // Its dump shows texts in the code page given.
-  for (const auto& [bare, options, title] : std::vector<std::tuple<std::string, Args, QJsonValue>>{
+  for (const auto& [bare, options, title] : std::vector<std::tuple<std::string, Args, std::string>>{
            {program, {}, "Grüß"}, {original, {"--encoding", "windows-1252"}, "GrÃ¼ÃŸ"}}) {
     const ProgramRun dump = RunProgram(Plus({MKREBRANDER, "dump", original}, options));
     EXPECT_EQ(dump.Json()["title"], title);
@@ -207,7 +207,7 @@ TEST_F(KitTest, BadArgumentsGiveOneLineAndWriteNothing) {
                                R"([{"ident": "a", "editable": 1, "type": 0, "prompt": )";
   const std::pair<Args, std::string> cases[] = {
       {Plus(pack(variable + R"("p", "value": "Ω"}]})"), {"--encoding", "windows-1252"}),
-       "\"variables[0].value\" holds U+03A9 \"Ω\", which windows-1252 cannot"},
+       "variable \"a\": field \"value\" holds U+03A9 \"Ω\", which windows-1252 cannot"},
       {Pack(bad, SAMPLE_TABLE, {"--output", out}), "variable table cannot be read"},
       {Pack(program, SAMPLE_TABLE, {"--output", dir.File("folder")}), "cannot replace"},
       {Stamp(dir.File("folder")), "cannot write"},
@@ -223,14 +223,25 @@ TEST_F(KitTest, BadArgumentsGiveOneLineAndWriteNothing) {
       {{MKREBRANDER, "bundle", "--ebook", ebook, "--title", "T", "--output", dir.File("k"),
         "--program", none},
        "cannot read " + none},
-      {pack(R"({"id": "x", )"), "malformed JSON"},
+      {pack(R"({"id": "x", )"), "line 1, column 13: "},
+      // Line and column of the token's start, in characters; the variable by its ident.
+      {pack(R"({"id": "é", "id": "y"})"), "line 1, column 13: key \"id\" given twice"},
+      {pack(variable + "\n\"p\", \"é\" \"value\": \"v\"}]}"),
+       "line 2, column 10 (in variable \"a\"): object separator - unexpected string"},
+      {pack(variable + R"("p", "value": {"base64": "A"}}]})"),
+       "variable \"a\": field \"value\" holds invalid base64"},
       {pack(R"({"id": "x", "version": 0.5, "rebranded": 0, "variables": []})"), "\"version\" must"},
       // An identity is measured in bytes: 33 letters of two.
-      {pack(R"({"id": ")" + QString("é").repeated(33).toStdString() +
+      {pack(R"({"id": ")" +
+            [] {
+              std::string s;
+              for (int i = 0; i < 33; ++i) s += "é";
+              return s;
+            }() +
             R"(", "version": 1, "rebranded": 0, "variables": []})"),
        "\"id\" is 66 bytes"},
       {pack(variable + R"("p", "value": "v\u0000w"}]})"),
-       "\"variables[0].value\" must not hold a zero byte"}};
+       "variable \"a\": field \"value\" must not hold a zero byte"}};
   WriteFileBytes(out, "previous");
   const auto files = [&] {  // the folder's names, and what the output given holds
     return std::pair(std::set<fs::path>(fs::directory_iterator(dir.Path()), {}),

@@ -1,6 +1,9 @@
 #include "tools/common/tool_files.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace tool_files {
@@ -14,6 +17,22 @@ bool CopyBytes(platform::HFILE from, platform::HFILE to, int64_t count) {
     count -= chunk;
   }
   return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  bytes.clear();
+  char buffer[1 << 16];
+  size_t count = 0;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
+  const int reason = std::ferror(file) ? errno : 0;
+  std::fclose(file);
+  if (reason != 0) error = path + ": " + std::strerror(reason);
+  return reason == 0;
 }
 
 }  // namespace tool_files

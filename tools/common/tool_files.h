@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/file_io.h"
 
@@ -20,5 +21,8 @@ struct ScopedFile {
 
 // Copies `count` bytes from the current position of one file to the other's.
 bool CopyBytes(platform::HFILE from, platform::HFILE to, int64_t count);
+
+// The whole file; on failure a line "PATH: reason" in `error`.
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
 
 }  // namespace tool_files

@@ -1,6 +1,5 @@
 // mkebook: packs a program and a JSON table description into an E-Book, and
 // dumps an existing E-Book's trailer and table as the same JSON.
-#include <QFile>
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "tools/common/text_codec.h"
+#include "tools/common/tool_files.h"
 #include "tools/mkebook/package_json.h"
 
 namespace {
@@ -91,12 +91,10 @@ int Pack(int argc, char** argv) {
   const auto codec = OpenCodec(options);
   if (!codec) return Fail("unknown encoding " + options["--encoding"]);
   const std::string tablePath = options["--table"];
-  QFile table(QString::fromLocal8Bit(QByteArray::fromStdString(tablePath)));
-  if (!table.open(QIODevice::ReadOnly)) {
-    return Fail("cannot read " + tablePath + ": " + table.errorString().toStdString());
-  }
+  std::string table;
+  if (!tool_files::ReadWholeFile(tablePath, table, error)) return Fail(error);
   packing::EBookPackage package;
-  if (!packing::PackageFromJson(table.readAll(), *codec, package, error)) {
+  if (!packing::PackageFromJson(table, *codec, package, error)) {
     return Fail(tablePath + ": " + error);
   }
   if (!packing::PackEBook(options["--program"], package, options["--output"], error)) {
@@ -124,7 +122,7 @@ int Dump(int argc, char** argv) {
 
   std::string text;
   if (!options.count("--field")) {
-    text = packing::PackageToJson(package, *codec).toStdString();
+    text = packing::PackageToJson(package, *codec);
   } else if (options["--field"] == "id") {
     text = package.trailer.GetId() + '\n';
   } else if (options["--field"] == "version") {

@@ -1,6 +1,6 @@
 // mkrebrander: stamps a copy of the bare rebrander program for one E-Book,
 // shows a rebrander's stamp, and makes a ready bundle of E-Book and rebrander.
-#include <QFile>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -9,6 +9,7 @@
 
 #include "formats/rebrand_info.h"
 #include "tools/common/bare_rebrander.h"
+#include "tools/common/tool_files.h"
 #include "tools/mkrebrander/bundle.h"
 #include "tools/mkrebrander/stamp.h"
 #include "tools/mkrebrander/stamp_fields.h"
@@ -98,12 +99,9 @@ bool GatherStamp(std::map<std::string, std::string>& options, const std::string&
                  const TextCodec& codec, Stamp& stamp, std::string& error) {
   std::set<std::string> given;
   if (options.count("--stamp")) {
-    QFile file(QString::fromStdString(options["--stamp"]));
-    if (!file.open(QIODevice::ReadOnly)) {
-      error = "cannot read " + options["--stamp"] + ": " + file.errorString().toStdString();
-      return false;
-    }
-    if (!stamping::StampFromJson(file.readAll(), codec, stamp, given, error)) {
+    std::string json;
+    if (!tool_files::ReadWholeFile(options["--stamp"], json, error)) return false;
+    if (!stamping::StampFromJson(json, codec, stamp, given, error)) {
       error = options["--stamp"] + ": " + error;
       return false;
     }
@@ -214,11 +212,10 @@ int DumpCommand(int argc, char** argv) {
   const std::string path = argv[2];
   const formats::CRebrandInfo info(path);
   if (info.HasError()) {
-    return Fail(QFile::exists(QString::fromStdString(path)) ? path + " carries no stamp"
-                                                            : "cannot open " + path);
+    return Fail(std::filesystem::exists(path) ? path + " carries no stamp" : "cannot open " + path);
   }
   const Stamp stamp{info.Info(), info.Trailer().m_nVersion};
-  std::cout << stamping::StampToJson(stamp, *codec).toStdString() << std::flush;
+  std::cout << stamping::StampToJson(stamp, *codec) << std::flush;
   return std::cout ? 0 : Fail("cannot write the output");
 }
 

@@ -1,8 +1,5 @@
 #include "tools/mkrebrander/stamp_fields.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +12,7 @@ namespace stamping {
 namespace {
 
 using formats::CInfoBlock;
+using tool_files::Json;
 using tool_files::TextCodec;
 
 const std::map<std::string, std::string CInfoBlock::*>& TextFields() {
@@ -46,10 +44,10 @@ bool ParseInt32(const std::string& text, int32_t& value) {
 
 }  // namespace
 
-const std::set<std::string>& StampKeys() {
-  static const std::set<std::string> keys = {"ebook-file", "ebook-id",      "version",
-                                             "title",      "status-before", "status-after",
-                                             "text3",      "allow-repeat"};
+const std::vector<std::string>& StampKeys() {
+  static const std::vector<std::string> keys = {"ebook-file", "ebook-id",      "version",
+                                                "title",      "status-before", "status-after",
+                                                "text3",      "allow-repeat"};
   return keys;
 }
 
@@ -57,28 +55,29 @@ bool IsTextKey(const std::string& key) {
   return TextFields().count(key) != 0;
 }
 
-QByteArray StampToJson(const Stamp& stamp, const TextCodec& codec) {
-  QJsonObject root{{"version", stamp.version}, {"allow-repeat", stamp.info.m_bAllowRepeat}};
-  for (const auto& [key, field] : TextFields()) {
-    root.insert(QString::fromStdString(key), tool_files::BytesToJson(stamp.info.*field, codec));
+std::string StampToJson(const Stamp& stamp, const TextCodec& codec) {
+  Json root;
+  Stamp fields = stamp;
+  for (const std::string& key : StampKeys()) {
+    if (const int32_t* number = IntField(key, fields)) {
+      root[key] = *number;
+    } else {
+      root[key] = tool_files::BytesToJson(stamp.info.*TextFields().at(key), codec);
+    }
   }
-  return QJsonDocument(root).toJson(QJsonDocument::Indented);
+  return tool_files::JsonText(root);
 }
 
-bool StampFromJson(const QByteArray& json, const TextCodec& codec, Stamp& stamp,
+bool StampFromJson(const std::string& json, const TextCodec& codec, Stamp& stamp,
                    std::set<std::string>& given, std::string& error) {
-  QJsonObject root;
+  Json root;
   if (!tool_files::ParseJsonObject(json, root, error)) return false;
   tool_files::JsonFieldReader reader(root, "", codec, error);
-  QStringList known;
-  for (const std::string& key : StampKeys()) known.append(QString::fromStdString(key));
-  if (!reader.OnlyKeys(known)) return false;
+  if (!reader.OnlyKeys(StampKeys())) return false;
   for (const std::string& key : StampKeys()) {
-    const QString name = QString::fromStdString(key);
-    if (!reader.Has(name)) continue;
+    if (!reader.Has(key)) continue;
     int32_t* number = IntField(key, stamp);
-    if (number ? !reader.Int(name, *number)
-               : !reader.Text(name, stamp.info.*TextFields().at(key))) {
+    if (number ? !reader.Int(key, *number) : !reader.Text(key, stamp.info.*TextFields().at(key))) {
       return false;
     }
     given.insert(key);
@@ -99,7 +98,7 @@ bool SetStampField(const std::string& key, const std::string& value, const TextC
     return true;
   }
   std::string problem;
-  if (tool_files::EncodeText(QString::fromStdString(value), codec, text, problem)) return true;
+  if (tool_files::EncodeText(value, codec, text, problem)) return true;
   error = "--" + key + " " + problem;
   return false;
 }

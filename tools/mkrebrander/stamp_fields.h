@@ -9,10 +9,10 @@
 // the JSON form of tools/common/json_fields.h.
 #pragma once
 
-#include <QByteArray>
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "formats/info_records.h"
 #include "tools/common/text_codec.h"
@@ -25,14 +25,14 @@ struct Stamp {
 };
 
 // Every key, in the order they are shown.
-const std::set<std::string>& StampKeys();
+const std::vector<std::string>& StampKeys();
 bool IsTextKey(const std::string& key);
 
-QByteArray StampToJson(const Stamp& stamp, const tool_files::TextCodec& codec);
+std::string StampToJson(const Stamp& stamp, const tool_files::TextCodec& codec);
 
 // The fields the JSON holds replace those of `stamp` and join `given`. On
 // failure returns false with a one-line reason naming the field in `error`.
-bool StampFromJson(const QByteArray& json, const tool_files::TextCodec& codec, Stamp& stamp,
+bool StampFromJson(const std::string& json, const tool_files::TextCodec& codec, Stamp& stamp,
                    std::set<std::string>& given, std::string& error);
 
 // Sets one field from a command-line value: texts are converted from UTF-8
