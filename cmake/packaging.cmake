@@ -18,7 +18,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/tools/sample-ebook/sample-table.json
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME rebrander)
-set(CPACK_PACKAGE_VERSION 1.0.0)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "rebrander maintainers <rebrander@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Customizer for E-Books, with the kit to pack E-Books and stamp customizers for them")

@@ -58,7 +58,8 @@ class KitTest : public ::testing::Test {
     package.trailer.m_nVersion = -7;
     package.trailer.SetId(std::string("Caf\xE9 1.0\0tail", 14));
     WriteEBook(package);
-    WriteFileBytes(stamp, R"({"ebook-file":"book", "ebook-id":"B", "version":-5, "title":"T"})");
+    WriteFileBytes(stamp,
+                   R"({"ebook-file":"book", "ebook-id":"B", "ebook-version":-5, "title":"T"})");
   }
   void WriteEBook(const packing::EBookPackage& package) {
     std::string error;
@@ -134,8 +135,9 @@ TEST_F(KitTest, EBookDumpThenPackGivesBackEveryByteOrWarnsOfACutText) {
   package.table[0].m_strPrompt = std::string("before\0after", 12);
   WriteEBook(package);
   EXPECT_EQ(RunProgram({MKEBOOK, "dump", ebook}).err,
-            "mkebook: warning: variables[0].prompt is stored with a zero byte inside; only the "
-            "text before it is dumped\n");
+            "mkebook: " + ebook +
+                ": warning: variables[0].prompt is stored with a zero byte inside; only the "
+                "text before it is dumped\n");
 }
 
 // Every field lands in the stamp, the command line winning over the file, and
@@ -192,12 +194,18 @@ TEST_F(KitTest, RebranderStampedForAnEBookPassesItsChecks) {
   }
 }
 
-// Each fails with one line on stderr that names the tool and the problem, and
-// changes no file: no output, not even a partial one.
-TEST_F(KitTest, BadArgumentsGiveOneLineAndWriteNothing) {
+// Each fails with one line on stderr, "tool: FILE: reason" for a failed file,
+// exit status 1 for failed work and 2 for a usage error, and changes no file:
+// no output, not even a partial one, and the user's own files untouched (a
+// read-only output, an "out.partial" of theirs).
+TEST_F(KitTest, FailuresGiveOneLineAndTheirStatusAndWriteNothing) {
   const std::string out = dir.File("out"), none = dir.File("none"), bad = dir.File("bad");
+  const std::string readOnly = dir.File("read-only");
   WriteFileBytes(bad, ReadFileBytes(ebook).erase(ReadFileBytes(program).size(), 1));  // table cut
   fs::create_directories(dir.File("folder/inside"));  // not to be replaced by a file
+  WriteFileBytes(out + ".partial", "mine");
+  WriteFileBytes(readOnly, "keep");
+  SetReadOnly(readOnly, true);
   int tables = 0;
   const auto pack = [&](const std::string& json) {  // a table file of its own for each
     WriteFileBytes(dir.File("table" + std::to_string(++tables)), json);
@@ -205,56 +213,114 @@ TEST_F(KitTest, BadArgumentsGiveOneLineAndWriteNothing) {
   };
   const std::string variable = R"({"id": "x", "version": 1, "rebranded": 0, "variables": )"
                                R"([{"ident": "a", "editable": 1, "type": 0, "prompt": )";
-  const std::pair<Args, std::string> cases[] = {
-      {Plus(pack(variable + R"("p", "value": "Ω"}]})"), {"--encoding", "windows-1252"}),
+  std::string longId;
+  for (int i = 0; i < 33; ++i) longId += "é";  // 33 letters of two bytes
+  const std::tuple<Args, int, std::string> cases[] = {
+      {Plus(pack(variable + R"("p", "value": "Ω"}]})"), {"--encoding", "windows-1252"}), 1,
        "variable \"a\": field \"value\" holds U+03A9 \"Ω\", which windows-1252 cannot"},
-      {Pack(bad, SAMPLE_TABLE, {"--output", out}), "variable table cannot be read"},
-      {Pack(program, SAMPLE_TABLE, {"--output", dir.File("folder")}), "cannot replace"},
-      {Stamp(dir.File("folder")), "cannot write"},
-      {{MKEBOOK, "dump", program}, "does not end with an E-Book trailer"},
-      {{MKREBRANDER, "--output", out}, "missing --ebook-file"},
-      {Stamp(out, {"--title", "a", "--title", "b"}), "--title given twice"},
-      {Stamp(out, {"--version", "12x"}), "--version must be a 32-bit integer"},
-      {Stamp(out, {"--ebook-file", "sub/book"}), "--ebook-file must be a file name without"},
-      {Stamp(out, {"--title", "\xCE\xA9", "--encoding", "windows-1252"}), "--title holds U+03A9"},
-      {Stamp(out, {"--for-ebook", ebook, "--ebook-id", "x"}), "--for-ebook takes --ebook-id"},
-      {{MKREBRANDER, "dump", program}, "carries no stamp"},
-      {{MKREBRANDER, "bundle", "--ebook", ebook, "--title", "T", "--output", bad}, " exists"},
+      {Pack(bad, SAMPLE_TABLE, {"--output", out}), 1, bad + ": ends with an E-Book trailer but"},
+      {Pack(program, SAMPLE_TABLE, {"--output", dir.File("folder")}), 1, "folder: is a folder"},
+      {Pack(program, SAMPLE_TABLE, {"--output", readOnly}), 1, "read-only: Permission denied"},
+      {Pack(none, SAMPLE_TABLE, {"--output", out}), 1, none + ": No such file or directory"},
+      {Pack(program, none, {"--output", out}), 1, none + ": No such file or directory"},
+      {Pack(dir.Path(), SAMPLE_TABLE, {"--output", out}), 1, ": is a folder"},
+      {Pack("/dev/zero", SAMPLE_TABLE, {"--output", out}), 1, "/dev/zero: is no plain file"},
+      {Pack(program, SAMPLE_TABLE, {"--output", dir.File("no/out")}), 1,
+       "no/out: No such file or directory"},
+      {Stamp(dir.File("folder")), 1, "folder: is a folder"},
+      {{MKEBOOK, "dump", program}, 1, program + ": does not end with an E-Book trailer"},
+      {{MKREBRANDER, "dump", program}, 1, program + ": carries no stamp"},
+      {{MKREBRANDER, "bundle", "--ebook", ebook, "--title", "T", "--output", bad},
+       1,
+       bad + ": already exists"},
       {{MKREBRANDER, "bundle", "--ebook", ebook, "--title", "T", "--output", dir.File("k"),
         "--program", none},
-       "cannot read " + none},
-      {pack(R"({"id": "x", )"), "line 1, column 13: "},
+       1,
+       none + ": No such file or directory"},
+      {pack(R"({"id": "x", )"), 1, "table2: line 1, column 13: "},
       // Line and column of the token's start, in characters; the variable by its ident.
-      {pack(R"({"id": "é", "id": "y"})"), "line 1, column 13: key \"id\" given twice"},
-      {pack(variable + "\n\"p\", \"é\" \"value\": \"v\"}]}"),
+      {pack(R"({"id": "é", "id": "y"})"), 1, "line 1, column 13: key \"id\" given twice"},
+      {pack(variable + "\n\"p\", \"é\" \"value\": \"v\"}]}"), 1,
        "line 2, column 10 (in variable \"a\"): object separator - unexpected string"},
-      {pack(variable + R"("p", "value": {"base64": "A"}}]})"),
+      {pack(variable + R"("p", "value": {"base64": "A"}}]})"), 1,
        "variable \"a\": field \"value\" holds invalid base64"},
-      {pack(R"({"id": "x", "version": 0.5, "rebranded": 0, "variables": []})"), "\"version\" must"},
-      // An identity is measured in bytes: 33 letters of two.
-      {pack(R"({"id": ")" +
-            [] {
-              std::string s;
-              for (int i = 0; i < 33; ++i) s += "é";
-              return s;
-            }() +
-            R"(", "version": 1, "rebranded": 0, "variables": []})"),
+      {pack(R"({"id": "x", "version": 0.5, "rebranded": 0, "variables": []})"), 1,
+       "\"version\" must"},
+      {pack(R"({"id": ")" + longId + R"(", "version": 1, "rebranded": 0, "variables": []})"), 1,
        "\"id\" is 66 bytes"},
-      {pack(variable + R"("p", "value": "v\u0000w"}]})"),
-       "variable \"a\": field \"value\" must not hold a zero byte"}};
+      {pack(variable + R"("p", "value": "v\u0000w"}]})"), 1,
+       "variable \"a\": field \"value\" must not hold a zero byte"},
+      // Usage errors.
+      {{MKREBRANDER, "--output", out}, 2, "missing --ebook-file"},
+      {{MKEBOOK, "pack", "--table", SAMPLE_TABLE, "-o", out}, 2, "pack needs --program"},
+      {{MKEBOOK, "dump"}, 2, "dump needs the E-Book's path"},
+      {{MKEBOOK, "dump", ebook, "--bogus"}, 2, "unknown option --bogus"},
+      {{MKEBOOK, "dump", ebook, "--field=size"}, 2, "--field must be id or version"},
+      {{MKEBOOK, "dump", ebook, ebook}, 2, "unexpected operand"},
+      {{MKEBOOK, "dump", ebook, "--encoding", "klingon"}, 2, "unknown encoding klingon"},
+      {Stamp(out, {"--title", "a", "--title", "b"}), 2, "--title given twice"},
+      {Stamp(out, {"--ebook-version", "12x"}), 2, "--ebook-version must be a 32-bit integer"},
+      {Stamp(out, {"--ebook-id", longId}), 2, "--ebook-id is 66 bytes long"},
+      {Stamp(out, {"--ebook-file", "sub/book"}), 2, "--ebook-file must be a file name without"},
+      {Stamp(out, {"--title", "\xCE\xA9", "--encoding", "windows-1252"}), 2,
+       "--title holds U+03A9"},
+      {Stamp(out, {"--for-ebook", ebook, "--ebook-id", "x"}), 2, "--for-ebook takes --ebook-id"},
+      {{MKREBRANDER, "dump", "--title", "x", ebook}, 2, "dump takes no --title"}};
   WriteFileBytes(out, "previous");
   const auto files = [&] {  // the folder's names, and what the output given holds
     return std::pair(std::set<fs::path>(fs::directory_iterator(dir.Path()), {}),
                      ReadFileBytes(out));
   };
   const auto before = files();
-  for (const auto& [args, problem] : cases) {
+  for (const auto& [args, status, problem] : cases) {
     const ProgramRun run = RunProgram(args);
     const std::string tool = fs::path(args[0]).filename().string() + ": ";
     EXPECT_EQ(std::tuple(run.exitCode, run.out, run.err.rfind(tool, 0), run.err.find('\n') + 1,
                          run.err.find(problem) != std::string::npos, files() == before),
-              std::tuple(2, "", 0u, run.err.size(), true, true))
+              std::tuple(status, "", 0u, run.err.size(), true, true))
         << run.err << problem;
+  }
+  EXPECT_EQ(ReadFileBytes(readOnly), "keep");
+  // A full disk says so, whether the output is a file or standard output.
+  EXPECT_EQ(RunProgram({"/bin/sh", "-c", "'" MKEBOOK "' dump '" + ebook + "' >/dev/full"}).err,
+            "mkebook: standard output: No space left on device\n");
+}
+
+// The same work written every way the command line allows gives the same bytes:
+// --opt=value, short options, operands anywhere, "--", and "-" for standard
+// input and output.
+TEST_F(KitTest, CommandLineFormsMeanTheSame) {
+  const std::string expected = dir.File("expected");
+  ASSERT_EQ(RunProgram(Pack(program, SAMPLE_TABLE, {"--output", expected})).exitCode, 0);
+  const std::string pipe = "'" MKEBOOK "' pack -o '" + dir.File("piped") + "' -t - -p '" + program +
+                           "' <'" SAMPLE_TABLE "'";
+  const std::pair<Args, std::string> forms[] = {
+      {{MKEBOOK, "pack", "--output=" + dir.File("a"), "-t" SAMPLE_TABLE, "-p", program}, "a"},
+      {{MKEBOOK, "-o", dir.File("b"), "--table", SAMPLE_TABLE, "pack", "--program", program}, "b"},
+      {{"/bin/sh", "-c", pipe}, "piped"},
+      {{MKEBOOK, "pack", "-o", dir.File("c"), "-t", SAMPLE_TABLE, "-p", program, "--", "-V"}, ""},
+  };
+  for (const auto& [args, output] : forms) {
+    const ProgramRun run = RunProgram(args);
+    if (output.empty()) {  // after "--" an option is an operand
+      EXPECT_EQ(std::pair(run.exitCode, run.err.find("unexpected operand")),
+                std::pair(2, std::string("mkebook: ").size()))
+          << run.err;
+      continue;
+    }
+    EXPECT_EQ(std::pair(run.err, ReadFileBytes(dir.File(output))),
+              std::pair(std::string(), ReadFileBytes(expected)))
+        << output;
+  }
+  const ProgramRun field = RunProgram({MKEBOOK, "dump", "--field", "version", expected});
+  const ProgramRun toFile = RunProgram({MKEBOOK, "dump", expected, "-o", dir.File("dump")});
+  EXPECT_EQ(std::tuple(field.out, toFile.out, ReadFileBytes(dir.File("dump")).substr(0, 1)),
+            std::tuple("3\n", "", "{"));
+  for (const char* tool : {MKEBOOK, MKREBRANDER}) {
+    const ProgramRun version = RunProgram({tool, "-V"}), help = RunProgram({tool, "--help"});
+    EXPECT_EQ(std::tuple(version.exitCode, version.out.find(" 1."), help.exitCode,
+                         help.out.find("Exit status: 0 on success, 1") != std::string::npos),
+              std::tuple(0, fs::path(tool).filename().string().size(), 0, true));
   }
 }
 

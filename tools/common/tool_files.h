@@ -19,10 +19,17 @@ struct ScopedFile {
   platform::HFILE file;
 };
 
-// Copies `count` bytes from the current position of one file to the other's.
-bool CopyBytes(platform::HFILE from, platform::HFILE to, int64_t count);
+enum class CopyResult { kOk, kReadFailed, kWriteFailed };
 
-// The whole file; on failure a line "PATH: reason" in `error`.
+// Copies `count` bytes from the current position of one file to the other's.
+// Reading short of `count` is a read failure.
+CopyResult CopyBytes(platform::HFILE from, platform::HFILE to, int64_t count);
+
+// The whole file, or standard input for "-"; on failure a line "PATH: reason"
+// in `error`.
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
+// Writes the file through a temporary one (tools/common/output_file.h), or
+// standard output for "-"; on failure a line "PATH: reason" in `error`.
+bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string& error);
 
 }  // namespace tool_files

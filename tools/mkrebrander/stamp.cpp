@@ -1,13 +1,7 @@
 #include "tools/mkrebrander/stamp.h"
 
-#include <sys/stat.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <vector>
-
-#include "platform/durable_files.h"
 #include "platform/file_io.h"
+#include "tools/common/output_file.h"
 #include "tools/common/tool_files.h"
 
 namespace stamping {
@@ -18,6 +12,7 @@ using formats::CInfoBlock;
 using formats::CInfoTrailer;
 
 using tool_files::CopyBytes;
+using tool_files::CopyResult;
 using tool_files::ScopedFile;
 
 int64_t ProgramLength(const std::string& path) {
@@ -39,38 +34,28 @@ int64_t ProgramLength(const std::string& path) {
 bool StampRebrander(const std::string& input, const std::string& output, const CInfoBlock& info,
                     int32_t version, std::string& error) {
   const int64_t programLength = ProgramLength(input);
-  struct stat st;
-  if (programLength < 0 || stat(input.c_str(), &st) != 0) {
-    error = "cannot read " + input;
+  ScopedFile in(_lopen(input, OF_SHARED_READ));
+  if (programLength < 0 || in.file == HFILE_ERROR) {
+    error = input + ": " + tool_files::SystemReason();
     return false;
   }
-  const std::string temporary = output + ".partial";
-  bool ok = false;
-  {
-    ScopedFile in(_lopen(input, OF_SHARED_READ));
-    ScopedFile out(_lcreat(temporary, st.st_mode & 07777));
-    if (out.file == HFILE_ERROR) {
-      error = "cannot write " + output;
-      return false;
-    }
-    CFieldStream stream(CFieldStream::kWrite, out.file);
-    CInfoBlock block = info;
-    CInfoTrailer trailer;
-    trailer.m_nVersion = version;
-    trailer.m_nInfoOffset = static_cast<int32_t>(programLength);
-    ok = in.file != HFILE_ERROR && CopyBytes(in.file, out.file, programLength) &&
-         block.Transfer(stream) && trailer.Transfer(stream) && FlushFile(out.file);
+  tool_files::OutputFile out;
+  if (!out.Open(output, input, error)) return false;
+  CFieldStream stream(CFieldStream::kWrite, out.Handle());
+  CInfoBlock block = info;
+  CInfoTrailer trailer;
+  trailer.m_nVersion = version;
+  trailer.m_nInfoOffset = static_cast<int32_t>(programLength);
+  const CopyResult copied = CopyBytes(in.file, out.Handle(), programLength);
+  if (copied == CopyResult::kReadFailed) {
+    error = input + ": " + tool_files::SystemReason();
+    return false;
   }
-  if (ok) ok = chmod(temporary.c_str(), st.st_mode & 07777) == 0;
-  std::error_code renamed;
-  // Replaces the output where it exists, on Windows too.
-  if (ok) std::filesystem::rename(temporary, output, renamed);
-  ok = ok && !renamed;
-  if (!ok) {
-    std::remove(temporary.c_str());
-    error = "cannot write " + output;
+  if (copied != CopyResult::kOk || !block.Transfer(stream) || !trailer.Transfer(stream)) {
+    error = out.WriteFailure();
+    return false;
   }
-  return ok;
+  return out.Commit(error);
 }
 
 }  // namespace stamping

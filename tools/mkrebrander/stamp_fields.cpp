@@ -2,10 +2,10 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 
 #include "tools/common/json_fields.h"
+#include "tools/common/tool_paths.h"
 #include "tools/mkebook/ebook_package.h"
 
 namespace stamping {
@@ -27,7 +27,7 @@ const std::map<std::string, std::string CInfoBlock::*>& TextFields() {
 }
 
 int32_t* IntField(const std::string& key, Stamp& stamp) {
-  if (key == "version") return &stamp.version;
+  if (key == "ebook-version") return &stamp.version;
   if (key == "allow-repeat") return &stamp.info.m_bAllowRepeat;
   return nullptr;
 }
@@ -45,14 +45,10 @@ bool ParseInt32(const std::string& text, int32_t& value) {
 }  // namespace
 
 const std::vector<std::string>& StampKeys() {
-  static const std::vector<std::string> keys = {"ebook-file", "ebook-id",      "version",
+  static const std::vector<std::string> keys = {"ebook-file", "ebook-id",      "ebook-version",
                                                 "title",      "status-before", "status-after",
                                                 "text3",      "allow-repeat"};
   return keys;
-}
-
-bool IsTextKey(const std::string& key) {
-  return TextFields().count(key) != 0;
 }
 
 std::string StampToJson(const Stamp& stamp, const TextCodec& codec) {
@@ -103,14 +99,19 @@ bool SetStampField(const std::string& key, const std::string& value, const TextC
   return false;
 }
 
-bool StampForEBook(const std::string& ebookPath, Stamp& stamp, std::set<std::string>& given,
-                   std::string& error) {
+bool StampForEBook(const std::string& ebookPath, const TextCodec& codec, bool raw, Stamp& stamp,
+                   std::set<std::string>& given, std::string& error) {
   packing::EBookPackage package;
   if (!packing::LoadPackage(ebookPath, package, error)) return false;
-  stamp.info.m_strEBookFile = std::filesystem::path(ebookPath).filename().string();
+  // The rebrander looks the file up by this name in the E-Book's code page.
+  const std::string name = tool_files::Utf8Path(tool_files::FsPath(ebookPath).filename());
+  if (!SetStampField("ebook-file", name, codec, raw, stamp, error)) {
+    error = ebookPath + ": the file name " + error.substr(error.find(' ') + 1);
+    return false;
+  }
   stamp.info.m_strEBookId = package.trailer.GetId();
   stamp.version = package.trailer.m_nVersion;
-  given.insert({"ebook-file", "ebook-id", "version"});
+  given.insert({"ebook-file", "ebook-id", "ebook-version"});
   return true;
 }
 

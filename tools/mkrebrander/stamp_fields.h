@@ -1,7 +1,7 @@
 // The fields of a rebrander's stamp, gathered from a JSON file, the command
 // line and the E-Book it is made for, and shown as the same JSON:
 //
-//   {"ebook-file": "mybook", "ebook-id": "My Book 1.0", "version": 3,
+//   {"ebook-file": "mybook", "ebook-id": "My Book 1.0", "ebook-version": 3,
 //    "title": "My Book", "status-before": "...", "status-after": "...",
 //    "text3": "", "allow-repeat": 0}
 //
@@ -26,7 +26,6 @@ struct Stamp {
 
 // Every key, in the order they are shown.
 const std::vector<std::string>& StampKeys();
-bool IsTextKey(const std::string& key);
 
 std::string StampToJson(const Stamp& stamp, const tool_files::TextCodec& codec);
 
@@ -42,7 +41,8 @@ bool SetStampField(const std::string& key, const std::string& value,
 
 // Takes the E-Book's file name, identity and version from the packed E-Book
 // itself, so that the rebrander passes that E-Book's checks.
-bool StampForEBook(const std::string& ebookPath, Stamp& stamp, std::set<std::string>& given,
-                   std::string& error);
+// The file name is converted into the code page like any other text.
+bool StampForEBook(const std::string& ebookPath, const tool_files::TextCodec& codec, bool raw,
+                   Stamp& stamp, std::set<std::string>& given, std::string& error);
 
 }  // namespace stamping
