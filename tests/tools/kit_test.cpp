@@ -48,16 +48,23 @@ class KitTest : public ::testing::Test {
   TempDir dir;
   const std::string program = dir.File("program"), ebook = dir.File("my book.exe");
   const std::string json = dir.File("table.json"), stamp = dir.File("stamp.json");
+  const std::string bare = dir.File("bare"), good = dir.File("good.json");
 
-  // A runnable program, and an E-Book whose identity is not UTF-8 and holds
-  // bytes after its first zero.
+  // A runnable program, a bare rebrander, and an E-Book whose identity is not
+  // UTF-8 and holds bytes after its first zero.
   void SetUp() override {
     WriteFileBytes(program, ReadFileBytes("/bin/true"));
-    fs::permissions(program, kPerms);
+    WriteFileBytes(bare, ReadFileBytes(BUILD_DIR "/ui/rebrander"));
+    for (const std::string& made : {program, bare}) fs::permissions(made, kPerms);
     packing::EBookPackage package;
-    package.trailer.m_nVersion = -7;
+    package.trailer.m_nVersion = 7;
+    package.table.Add({});
+    package.table[0].m_strIdent = "a";
+    package.table[0].m_bEditable = 1;
     package.trailer.SetId(std::string("Caf\xE9 1.0\0tail", 14));
     WriteEBook(package);
+    WriteFileBytes(good, R"({"id": "g", "version": 1, "rebranded": 0, "variables": [{"ident": "a",)"
+                         R"( "prompt": "p", "value": "v", "editable": 1, "type": 0}]})");
     WriteFileBytes(stamp,
                    R"({"ebook-file":"book", "ebook-id":"B", "ebook-version":-5, "title":"T"})");
   }
@@ -101,16 +108,18 @@ TEST_F(KitTest, EBookDumpThenPackGivesBackEveryByteOrWarnsOfACutText) {
            {&trailer.m_nVersion, &trailer.m_nField2, &trailer.m_nField3, &trailer.m_nField4,
             &trailer.m_nField5, &trailer.m_nField7, &trailer.m_nField8})
         *field = random();
+      trailer.m_nVersion &= 0x7FFFFFFF;
       // The identity block is raw: a zero inside it, and bytes after it, are
       // kept; it may be full.
       trailer.SetId(round ? RandomBytes(random) + '\0' + RandomBytes(random)
                           : std::string(64, '@'));
-      package.table.m_bRebranded = random() % 3;
+      package.table.m_bRebranded = random() % 2;
       for (int i = random() % 4; i > 0; --i) {
         formats::CVariable variable;
         for (std::string* text :
              {&variable.m_strIdent, &variable.m_strPrompt, &variable.m_strValue})
           *text = RandomBytes(random);
+        variable.m_strIdent += static_cast<char>('A' + i);  // none empty, none twice
         variable.m_bEditable = random() % 2;
         variable.m_nType = random();
         package.table.Add(variable);
@@ -120,7 +129,9 @@ TEST_F(KitTest, EBookDumpThenPackGivesBackEveryByteOrWarnsOfACutText) {
       const ProgramRun dump = RunProgram({MKEBOOK, "dump", ebook, "--encoding", encoding});
       ASSERT_EQ(dump.err, "") << encoding;
       WriteFileBytes(json, dump.out);
-      ASSERT_EQ(RunProgram(Pack(ebook, json, {"--output", ebook, "--encoding", encoding})).err, "");
+      // Types the rebrander offers no page for are warned of, and packed.
+      const ProgramRun pack = RunProgram(Pack(ebook, json, {"--output", ebook, "-e", encoding}));
+      ASSERT_EQ(pack.exitCode, 0) << pack.err;
       ASSERT_EQ(ReadFileBytes(ebook), packed) << encoding << dump.out;
       const nlohmann::json parsed = dump.Json();
       for (const nlohmann::json& value : parsed["variables"])
@@ -146,9 +157,9 @@ TEST_F(KitTest, EBookDumpThenPackGivesBackEveryByteOrWarnsOfACutText) {
 TEST_F(KitTest, RebranderStampDumpsAndRestampsToTheSameRebrander) {
   const std::string original = dir.File("original"), again = dir.File("again");
   const ProgramRun run = RunProgram(
-      Stamp(original, {"--program", program, "--ebook-id", "Caf\xE9", "--title",
-                       "Gr\xC3\xBC\xC3\x9F", "--status-before", "\xFF\xFE raw\r\n",
-                       "--status-after", "after", "--text3", "3", "--allow-repeat", "1"}));
+      Stamp(original, {"--program", bare, "--ebook-id", "Caf\xE9", "--title", "Gr\xC3\xBC\xC3\x9F",
+                       "--status-before", "\xFF\xFE raw\r\n", "--status-after", "after", "--text3",
+                       "3", "--allow-repeat", "1"}));
   const formats::CRebrandInfo stamped(original);
   const formats::CInfoBlock& info = stamped.Info();
   EXPECT_EQ(std::tuple(run.err, info.m_strEBookFile, info.m_strEBookId, info.m_strTitle,
@@ -160,9 +171,11 @@ TEST_F(KitTest, RebranderStampDumpsAndRestampsToTheSameRebrander) {
   // The second time the stamped rebrander is the program: its stamp is replaced, not added to.
   // Its dump shows texts in the code page given.
   for (const auto& [bare, options, title] : std::vector<std::tuple<std::string, Args, std::string>>{
-           {program, {}, "Grüß"}, {original, {"--encoding", "windows-1252"}, "GrÃ¼ÃŸ"}}) {
+           {bare, {}, "Grüß"}, {original, {"--encoding", "windows-1252"}, "GrÃ¼ÃŸ"}}) {
     const ProgramRun dump = RunProgram(Plus({MKREBRANDER, "dump", original}, options));
     EXPECT_EQ(dump.Json()["title"], title);
+    WriteFileBytes(good, R"({"id": "g", "version": 1, "rebranded": 0, "variables": [{"ident": "a",)"
+                         R"( "prompt": "p", "value": "v", "editable": 1, "type": 0}]})");
     WriteFileBytes(stamp, dump.out);
     ASSERT_EQ(RunProgram(Stamp(again, Plus({"--program", bare}, options))).err, "") << dump.out;
     EXPECT_EQ(ReadFileBytes(again), ReadFileBytes(original)) << dump.out;
@@ -177,7 +190,7 @@ TEST_F(KitTest, RebranderStampedForAnEBookPassesItsChecks) {
                     "--title",   "T",      "--output", dir.File("kit")};
   const std::tuple<Args, std::string, std::string> cases[] = {
       {kit, "kit/rebrander", "tar -tzf kit.tar.gz"},
-      {Plus(kit, {"--windows", "--program", program}), "kit/rebrander.exe", "unzip -Z1 kit.zip"},
+      {Plus(kit, {"--windows", "--program", bare}), "kit/rebrander.exe", "unzip -Z1 kit.zip"},
       {{"/bin/bash", DEMO_SCRIPT, BUILD_DIR, dir.File("demo")}, "demo/rebrander", ""},
   };
   for (const auto& [args, rebrander, list] : cases) {
@@ -213,19 +226,38 @@ TEST_F(KitTest, FailuresGiveOneLineAndTheirStatusAndWriteNothing) {
   };
   const std::string variable = R"({"id": "x", "version": 1, "rebranded": 0, "variables": )"
                                R"([{"ident": "a", "editable": 1, "type": 0, "prompt": )";
+  // Each variable twice, and an E-Book cut 10 bytes short.
+  const std::string one =
+      R"({"ident": "a", "prompt": "p", "value": "v", "editable": 1, "type": 0})";
+  const std::string twice = one + ", " + one;
+  const std::string two =
+      R"({"ident": "b", "prompt": "p", "value": "v", "editable": 1, "type": 1})";
+  const std::string cut = dir.File("cut"), rebranded = dir.File("rebranded");
+  const std::string badTable = dir.File("bad.json");
+  WriteFileBytes(badTable,
+                 R"({"id": "x", "version": 1, "rebranded": 0, "variables": [)"
+                 R"({"ident": "", "prompt": "p", "value": "v", "editable": 1, "type": 0}]})");
+  WriteFileBytes(cut, ReadFileBytes(ebook).substr(0, ReadFileBytes(ebook).size() - 10));
+  packing::EBookPackage customized;
+  customized.table.m_bRebranded = 1;
+  customized.table.Add({});
+  customized.table[0].m_strIdent = "a";
+  customized.table[0].m_bEditable = 1;
+  std::string packError;
+  ASSERT_TRUE(packing::PackEBook(program, customized, rebranded, packError)) << packError;
   std::string longId;
   for (int i = 0; i < 33; ++i) longId += "é";  // 33 letters of two bytes
   const std::tuple<Args, int, std::string> cases[] = {
       {Plus(pack(variable + R"("p", "value": "Ω"}]})"), {"--encoding", "windows-1252"}), 1,
        "variable \"a\": field \"value\" holds U+03A9 \"Ω\", which windows-1252 cannot"},
-      {Pack(bad, SAMPLE_TABLE, {"--output", out}), 1, bad + ": ends with an E-Book trailer but"},
-      {Pack(program, SAMPLE_TABLE, {"--output", dir.File("folder")}), 1, "folder: is a folder"},
-      {Pack(program, SAMPLE_TABLE, {"--output", readOnly}), 1, "read-only: Permission denied"},
-      {Pack(none, SAMPLE_TABLE, {"--output", out}), 1, none + ": No such file or directory"},
+      {Pack(bad, good, {"--output", out}), 1, bad + ": ends with an E-Book trailer but"},
+      {Pack(program, good, {"--output", dir.File("folder")}), 1, "folder: is a folder"},
+      {Pack(program, good, {"--output", readOnly}), 1, "read-only: Permission denied"},
+      {Pack(none, good, {"--output", out}), 1, none + ": No such file or directory"},
       {Pack(program, none, {"--output", out}), 1, none + ": No such file or directory"},
-      {Pack(dir.Path(), SAMPLE_TABLE, {"--output", out}), 1, ": is a folder"},
-      {Pack("/dev/zero", SAMPLE_TABLE, {"--output", out}), 1, "/dev/zero: is no plain file"},
-      {Pack(program, SAMPLE_TABLE, {"--output", dir.File("no/out")}), 1,
+      {Pack(dir.Path(), good, {"--output", out}), 1, ": is a folder"},
+      {Pack("/dev/zero", good, {"--output", out}), 1, "/dev/zero: is no plain file"},
+      {Pack(program, good, {"--output", dir.File("no/out")}), 1,
        "no/out: No such file or directory"},
       {Stamp(dir.File("folder")), 1, "folder: is a folder"},
       {{MKEBOOK, "dump", program}, 1, program + ": does not end with an E-Book trailer"},
@@ -250,10 +282,32 @@ TEST_F(KitTest, FailuresGiveOneLineAndTheirStatusAndWriteNothing) {
        "\"id\" is 66 bytes"},
       {pack(variable + R"("p", "value": "v\u0000w"}]})"), 1,
        "variable \"a\": field \"value\" must not hold a zero byte"},
+      // What would ship broken.
+      {pack(R"({"id": "x", "version": 1, "rebranded": 7, "variables": [)" + one + "]}"), 1,
+       "rebranded is 7; it must be 0 or 1"},
+      {pack(R"({"id": "x", "version": -1, "rebranded": 0, "variables": [)" + one + "]}"), 1,
+       "the version is -1; it must be 0 or more"},
+      {pack(R"({"id": "x", "version": 1, "rebranded": 0, "variables": [{"ident": "a", )"
+            R"("prompt": "p", "value": "v", "editable": 2, "type": 0}, )" +
+            two + "]}"),
+       1, "variable \"a\": editable is 2; it must be 0 or 1"},
+      {pack(R"({"id": "x", "version": 1, "rebranded": 0, "variables": [)" + twice + "]}"), 1,
+       "variable \"a\" is given twice"},
+      {pack(R"({"id": "x", "version": 1, "rebranded": 0, "variables": [{"ident": "", )"
+            R"("prompt": "p", "value": "v", "editable": 1, "type": 0}]})"),
+       1, "variables[0] has an empty ident"},
+      {Pack(cut, good, {"--output", out}), 1, "cut short or damaged"},
+      {Stamp(out, {"--program", ebook}), 1, "is an E-Book, not the bare rebrander"},
+      {Stamp(out, {"--program", program}), 1, "is not a bare rebrander program"},
+      {{MKREBRANDER, "bundle", "--ebook", rebranded, "--title", "T", "-o", dir.File("k"), "-p",
+        bare},
+       1,
+       "is already marked customized"},
+      {{MKEBOOK, "check", badTable}, 1, badTable + ": variables[0] has an empty ident"},
       // Usage errors.
       {{MKREBRANDER, "--output", out}, 2, "missing --ebook-file"},
-      {{MKEBOOK, "pack", "--table", SAMPLE_TABLE, "-o", out}, 2, "pack needs --program"},
-      {{MKEBOOK, "dump"}, 2, "dump needs the E-Book's path"},
+      {{MKEBOOK, "pack", "--table", good, "-o", out}, 2, "pack needs --program"},
+      {{MKEBOOK, "dump"}, 2, "dump needs a file's path"},
       {{MKEBOOK, "dump", ebook, "--bogus"}, 2, "unknown option --bogus"},
       {{MKEBOOK, "dump", ebook, "--field=size"}, 2, "--field must be id or version"},
       {{MKEBOOK, "dump", ebook, ebook}, 2, "unexpected operand"},
@@ -291,14 +345,14 @@ TEST_F(KitTest, FailuresGiveOneLineAndTheirStatusAndWriteNothing) {
 // input and output.
 TEST_F(KitTest, CommandLineFormsMeanTheSame) {
   const std::string expected = dir.File("expected");
-  ASSERT_EQ(RunProgram(Pack(program, SAMPLE_TABLE, {"--output", expected})).exitCode, 0);
-  const std::string pipe = "'" MKEBOOK "' pack -o '" + dir.File("piped") + "' -t - -p '" + program +
-                           "' <'" SAMPLE_TABLE "'";
+  ASSERT_EQ(RunProgram(Pack(program, good, {"--output", expected})).exitCode, 0);
+  const std::string pipe =
+      "'" MKEBOOK "' pack -o '" + dir.File("piped") + "' -t - -p '" + program + "' <'" + good + "'";
   const std::pair<Args, std::string> forms[] = {
-      {{MKEBOOK, "pack", "--output=" + dir.File("a"), "-t" SAMPLE_TABLE, "-p", program}, "a"},
-      {{MKEBOOK, "-o", dir.File("b"), "--table", SAMPLE_TABLE, "pack", "--program", program}, "b"},
+      {{MKEBOOK, "pack", "--output=" + dir.File("a"), "-t" + good, "-p", program}, "a"},
+      {{MKEBOOK, "-o", dir.File("b"), "--table", good, "pack", "--program", program}, "b"},
       {{"/bin/sh", "-c", pipe}, "piped"},
-      {{MKEBOOK, "pack", "-o", dir.File("c"), "-t", SAMPLE_TABLE, "-p", program, "--", "-V"}, ""},
+      {{MKEBOOK, "pack", "-o", dir.File("c"), "-t", good, "-p", program, "--", "-V"}, ""},
   };
   for (const auto& [args, output] : forms) {
     const ProgramRun run = RunProgram(args);
@@ -315,13 +369,71 @@ TEST_F(KitTest, CommandLineFormsMeanTheSame) {
   const ProgramRun field = RunProgram({MKEBOOK, "dump", "--field", "version", expected});
   const ProgramRun toFile = RunProgram({MKEBOOK, "dump", expected, "-o", dir.File("dump")});
   EXPECT_EQ(std::tuple(field.out, toFile.out, ReadFileBytes(dir.File("dump")).substr(0, 1)),
-            std::tuple("3\n", "", "{"));
+            std::tuple("1\n", "", "{"));
   for (const char* tool : {MKEBOOK, MKREBRANDER}) {
     const ProgramRun version = RunProgram({tool, "-V"}), help = RunProgram({tool, "--help"});
     EXPECT_EQ(std::tuple(version.exitCode, version.out.find(" 1."), help.exitCode,
                          help.out.find("Exit status: 0 on success, 1") != std::string::npos),
               std::tuple(0, fs::path(tool).filename().string().size(), 0, true));
   }
+}
+
+// Work that goes on, with a warning where it would ship something the author
+// may not mean; and the E-Book's file name stored in the E-Book's code page.
+TEST_F(KitTest, WarningsLetTheWorkGoOn) {
+  WriteFileBytes(json, R"({"id": "x", "version": 1, "rebranded": 0, "variables": [{"ident": )"
+                       R"("a", "prompt": "Caf\u00e9", "value": "v", "editable": 0, "type": 9}]})");
+  const std::string japanese = dir.File("表.exe");
+  ASSERT_EQ(RunProgram(Pack(program, json, {"-o", japanese})).exitCode, 0);
+  const std::string warning = ": warning: ", done = dir.File("done"), doneJson = dir.File("d.json");
+  WriteFileBytes(doneJson, R"({"id": "x", "version": 1, "rebranded": 1, "variables": [{"ident": )"
+                           R"("a", "prompt": "p", "value": "v", "editable": 1, "type": 0}]})");
+  ASSERT_EQ(RunProgram(Pack(program, doneJson, {"-o", done})).exitCode, 0);
+  const std::tuple<Args, std::string> cases[] = {
+      {{MKEBOOK, "check", json},
+       json + warning +
+           "variable \"a\": type 9 is kept but offered on no page (types are 0 to 3)\n" +
+           "mkebook: " + json + warning +
+           "no variable is editable: there is nothing to customize\n"},
+      {{MKREBRANDER, "bundle", "--ebook", japanese, "--windows", "--title", "T", "-p", bare, "-o",
+        dir.File("kit")},
+       "texts beyond ASCII without --encoding"},
+      {{MKREBRANDER, "bundle", "--ebook", done, "--force", "--title", "T", "-p", bare, "-o",
+        dir.File("again")},
+       ""}};
+  for (const auto& [args, expected] : cases) {
+    const ProgramRun run = RunProgram(args);
+    EXPECT_EQ(std::pair(run.exitCode, run.err.find(expected) != std::string::npos),
+              std::pair(0, true))
+        << run.err;
+  }
+  // Stored as the rebrander will look for it: 表 in CP932 is 95 5C.
+  ASSERT_EQ(RunProgram(Stamp(dir.File("r"), {"--for-ebook", japanese, "-e", "CP932", "-p", bare,
+                                             "--ebook-id", "x"}))
+                .exitCode,
+            2);
+  const ProgramRun run = RunProgram({MKREBRANDER, "--for-ebook", japanese, "-e", "CP932", "-p",
+                                     bare, "--title", "T", "-o", dir.File("r")});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(formats::CRebrandInfo(dir.File("r")).Info().m_strEBookFile, "\x95\x5C.exe");
+}
+
+// A full disk: the message says so, and no partial output is left. Needs a
+// small file system of its own, which only root may mount.
+TEST_F(KitTest, AFullDiskSaysSoAndLeavesNothing) {
+  const std::string small = dir.File("small");
+  fs::create_directory(small);
+  if (std::system(("mount -t tmpfs -o size=64k tmpfs '" + small + "' 2>/dev/null").c_str()) != 0) {
+    GTEST_SKIP() << "cannot mount a small file system here";
+  }
+  WriteFileBytes(dir.File("big"), std::string(200000, 'x'));
+  const ProgramRun pack = RunProgram(Pack(dir.File("big"), good, {"-o", small + "/book"}));
+  const ProgramRun stamp = RunProgram(Stamp(small + "/r", {"-p", bare}));
+  const bool empty = fs::is_empty(small);
+  std::system(("umount '" + small + "'").c_str());
+  EXPECT_EQ(std::tuple(pack.exitCode, pack.err, stamp.exitCode, stamp.err, empty),
+            std::tuple(1, "mkebook: " + small + "/book: No space left on device\n", 1,
+                       "mkrebrander: " + small + "/r: No space left on device\n", true));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "tools/common/output_file.h"
 #include "tools/common/tool_files.h"
 #include "tools/common/tool_paths.h"
+#include "tools/mkebook/package_checks.h"
 
 namespace packing {
 
@@ -162,7 +163,10 @@ bool PackEBook(const std::string& program, const EBookPackage& package, const st
       programLength = existing.trailer.m_nTableOffset;
       break;
     case PackageStatus::kNoTrailer:
-      break;
+      if (!LooksLikeDamagedEBook(in.file)) break;
+      error = program + ": ends like an E-Book whose trailer is cut short or damaged; " +
+              "pack the program it was made from";
+      return false;
     case PackageStatus::kBadTable:
       error = program + ": ends with an E-Book trailer but its variable table cannot be read";
       return false;

@@ -10,6 +10,7 @@
 #include "tools/common/text_codec.h"
 #include "tools/common/tool_files.h"
 #include "tools/common/tool_paths.h"
+#include "tools/mkebook/package_checks.h"
 #include "tools/mkebook/package_json.h"
 
 namespace {
@@ -22,6 +23,7 @@ using tool_files::ParsedArguments;
 constexpr char kUsage[] =
     "usage: mkebook pack -p PROG -t TABLE.json -o OUT [-e NAME]\n"
     "       mkebook dump EBOOK [-e NAME] [-f id|version] [-o FILE]\n"
+    "       mkebook check EBOOK-or-TABLE.json [-e NAME]\n"
     "       mkebook --help | --version\n"
     "\n"
     "pack writes OUT: PROG with the variable table and the 104-byte trailer appended\n"
@@ -30,6 +32,12 @@ constexpr char kUsage[] =
     "dump prints an E-Book's trailer and table as the JSON that pack reads, or one\n"
     "field of it (the identity's raw bytes, or the version). Packing a dump with the\n"
     "E-Book as PROG gives back the same file, byte for byte.\n"
+    "check reads an E-Book or a table file (- reads standard input) and says what\n"
+    "would ship broken, as pack and mkrebrander do before they write: refused are\n"
+    "editable or rebranded other than 0 or 1, a negative version, an empty or\n"
+    "repeated ident, an id over 64 bytes, a repeated JSON key, and (pack) a program\n"
+    "that ends like a damaged E-Book; warned of are types outside 0 to 3 and a table\n"
+    "with no editable variable.\n"
     "\n"
     "Options:\n"
     "  -p, --program PROG    the program to pack (a packed E-Book is repacked)\n"
@@ -66,6 +74,17 @@ int Fail(const std::string& problem) {
   return kExitFailed;
 }
 
+// Shows the warnings, and the refusals as failures; true when none refuses.
+bool Report(const std::string& file, const packing::PackageFindings& found) {
+  for (const std::string& warning : found.warnings) {
+    std::cerr << "mkebook: " << file << ": warning: " << warning << '\n';
+  }
+  for (const std::string& refusal : found.refusals) {
+    std::cerr << "mkebook: " << file << ": " << refusal << '\n';
+  }
+  return found.refusals.empty();
+}
+
 int Usage(const std::string& problem) {
   std::cerr << "mkebook: " << problem << " (see --help)\n";
   return kExitUsage;
@@ -88,9 +107,10 @@ int Pack(const ParsedArguments& args, const tool_files::TextCodec& codec) {
   std::string table, error;
   if (!tool_files::ReadWholeFile(tablePath, table, error)) return Fail(error);
   packing::EBookPackage package;
-  if (!packing::PackageFromJson(table, codec, package, error)) {
-    return Fail((tablePath == "-" ? "standard input" : tablePath) + ": " + error);
-  }
+  const std::string tableName = tablePath == "-" ? "standard input" : tablePath;
+  if (!packing::PackageFromJson(table, codec, package, error))
+    return Fail(tableName + ": " + error);
+  if (!Report(tableName, packing::CheckPackage(package))) return kExitFailed;
   if (!packing::PackEBook(args.Value("program"), package, args.Value("output"), error)) {
     return Fail(error);
   }
@@ -118,6 +138,22 @@ int Dump(const ParsedArguments& args, const tool_files::TextCodec& codec) {
   return tool_files::WriteWholeFile(output, text, error) ? kExitOk : Fail(error);
 }
 
+// An E-Book, or a table file: whatever starts with "{" is taken for JSON.
+int Check(const ParsedArguments& args, const tool_files::TextCodec& codec) {
+  const std::string& path = args.operands[1];
+  std::string bytes, error;
+  if (!tool_files::ReadWholeFile(path, bytes, error)) return Fail(error);
+  const size_t first = bytes.find_first_not_of(" \t\r\n");
+  const std::string name = path == "-" ? "standard input" : path;
+  packing::EBookPackage package;
+  if (first != std::string::npos && bytes[first] == '{') {
+    if (!packing::PackageFromJson(bytes, codec, package, error)) return Fail(name + ": " + error);
+  } else if (!packing::LoadPackage(path, package, error)) {
+    return Fail(error);
+  }
+  return Report(name, packing::CheckPackage(package)) ? kExitOk : kExitFailed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,10 +175,11 @@ int main(int argc, char** argv) {
   }
   const Command pack = {{"program", "table", "output"}, {"program", "table", "output"}, 1};
   const Command dump = {{"field", "output"}, {}, 2};
+  const Command check = {{}, {}, 2};
   if (args.operands.empty()) return Usage("no command given");
   const std::string& name = args.operands[0];
-  if (name != "pack" && name != "dump") return Usage("unknown command " + name);
-  const Command& command = name == "pack" ? pack : dump;
+  if (name != "pack" && name != "dump" && name != "check") return Usage("unknown command " + name);
+  const Command& command = name == "pack" ? pack : name == "dump" ? dump : check;
   for (const auto& [option, value] : args.options) {
     if (option != "encoding" && !command.options.count(option)) {
       return Usage(name + " takes no --" + option);
@@ -151,11 +188,12 @@ int main(int argc, char** argv) {
   for (const std::string& option : command.required) {
     if (!args.Has(option)) return Usage(name + " needs --" + option);
   }
-  if (args.operands.size() < command.operands) return Usage(name + " needs the E-Book's path");
+  if (args.operands.size() < command.operands) return Usage(name + " needs a file's path");
   if (args.operands.size() > command.operands) {
     return Usage("unexpected operand " + args.operands[command.operands]);
   }
   const auto codec = OpenCodec(args);
   if (!codec) return Usage("unknown encoding " + args.Value("encoding"));
+  if (name == "check") return Check(args, *codec);
   return name == "pack" ? Pack(args, *codec) : Dump(args, *codec);
 }

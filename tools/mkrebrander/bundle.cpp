@@ -122,7 +122,13 @@ bool MakeBundle(const std::string& ebook, const std::string& bare, const Stamp& 
     if (failed) error = ebook + ": cannot copy: " + failed.message();
     ok = !failed;
   }
-  ok = ok && StampRebrander(bare, Utf8Path(staging / rebrander), stamp.info, stamp.version, error);
+  if (ok &&
+      !StampRebrander(bare, Utf8Path(staging / rebrander), stamp.info, stamp.version, error)) {
+    // The rebrander is made in the scratch folder; the user knows it by its place in the bundle.
+    const std::string made = Utf8Path(staging / rebrander);
+    if (error.rfind(made, 0) == 0) error = Utf8Path(path / rebrander) + error.substr(made.size());
+    ok = false;
+  }
   if (ok && windows) {
     const std::vector<ZipEntry> entries = {
         {name + "/", ""},

@@ -1,5 +1,6 @@
 // mkrebrander: stamps a copy of the bare rebrander program for one E-Book,
 // shows a rebrander's stamp, and makes a ready bundle of E-Book and rebrander.
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -13,6 +14,8 @@
 #include "tools/common/options.h"
 #include "tools/common/tool_files.h"
 #include "tools/common/tool_paths.h"
+#include "tools/mkebook/package_checks.h"
+#include "tools/mkrebrander/bare_check.h"
 #include "tools/mkrebrander/bundle.h"
 #include "tools/mkrebrander/stamp.h"
 #include "tools/mkrebrander/stamp_fields.h"
@@ -31,7 +34,7 @@ constexpr char kUsage[] =
     "                   [--ebook-file NAME --ebook-id ID --ebook-version N] [--title TEXT]\n"
     "                   [--status-before TEXT] [--status-after TEXT] [--text3 TEXT]\n"
     "                   [--allow-repeat 0|1] [-p BARE] [-e NAME]\n"
-    "       mkrebrander bundle --ebook EBOOK -o FOLDER [--windows] [-s STAMP.json]\n"
+    "       mkrebrander bundle --ebook EBOOK -o FOLDER [--windows] [--force] [-s STAMP.json]\n"
     "                   [--title TEXT] [--status-before TEXT] [--status-after TEXT]\n"
     "                   [--text3 TEXT] [--allow-repeat 0|1] [-p BARE] [-e NAME]\n"
     "       mkrebrander dump REBRANDER [-e NAME] [-o FILE]\n"
@@ -46,7 +49,11 @@ constexpr char kUsage[] =
     "\n"
     "bundle makes FOLDER, holding a copy of EBOOK and a rebrander stamped for it, and\n"
     "an archive of it beside it: FOLDER.tar.gz, or with --windows (the Windows\n"
-    "rebrander.exe) FOLDER.zip. Neither may exist yet.\n"
+    "rebrander.exe) FOLDER.zip. Neither may exist yet. An E-Book already marked\n"
+    "customized is refused unless --force is given.\n"
+    "\n"
+    "The E-Book is checked first, as `mkebook check` checks it, and BARE must be\n"
+    "the bare rebrander: it carries a mark that no other program does.\n"
     "\n"
     "dump prints a rebrander's stamp as JSON, the form --stamp reads:\n"
     "  {\"ebook-file\": \"mybook\", \"ebook-id\": \"My Book 1.0\", \"ebook-version\": 3,\n"
@@ -81,6 +88,10 @@ int Fail(const std::string& problem) {
   return kExitFailed;
 }
 
+void Warn(const std::string& warning) {
+  std::cerr << "mkrebrander: " << warning << '\n';
+}
+
 int Usage(const std::string& problem) {
   std::cerr << "mkrebrander: " << problem << " (see --help)\n";
   return kExitUsage;
@@ -94,7 +105,7 @@ std::optional<TextCodec> OpenCodec(const ParsedArguments& args) {
 // precedence; empty `ebook` when the stamp is not for a given E-Book. Returns
 // the exit status of a failure, or kExitOk.
 int GatherStamp(const ParsedArguments& args, const std::string& ebook, const TextCodec& codec,
-                Stamp& stamp) {
+                Stamp& stamp, packing::EBookPackage& package) {
   std::set<std::string> given;
   std::string error;
   if (args.Has("stamp")) {
@@ -111,14 +122,24 @@ int GatherStamp(const ParsedArguments& args, const std::string& ebook, const Tex
     if (!SetStampField(key, args.Value(key), codec, raw, stamp, error)) return Usage(error);
     given.insert(key);
   }
-  if (!ebook.empty() && !stamping::StampForEBook(ebook, codec, raw, stamp, given, error)) {
-    return Fail(error);
+  if (!ebook.empty()) {
+    if (!stamping::StampForEBook(ebook, codec, raw, stamp, given, package, error)) {
+      return Fail(error);
+    }
+    // The E-Book is checked as mkebook checks it: its rebrander would ship it.
+    const packing::PackageFindings found = packing::CheckPackage(package);
+    for (const std::string& warning : found.warnings) Warn(ebook + ": warning: " + warning);
+    if (!found.refusals.empty()) return Fail(ebook + ": " + found.refusals.front());
   }
   for (const char* required : {"ebook-file", "ebook-id", "ebook-version", "title"}) {
     if (!given.count(required)) return Usage(std::string("missing --") + required);
   }
   const std::string& file = stamp.info.m_strEBookFile;
-  if (file.empty() || file.find_first_of("/\\") != std::string::npos) {
+  // A "\\" byte may be the second byte of a character in a double-byte code
+  // page; a name given in UTF-8 shows a folder by either separator.
+  const std::string asGiven = args.Has("ebook-file") ? args.Value("ebook-file") : "";
+  if (file.empty() || file.find('/') != std::string::npos ||
+      asGiven.find('\\') != std::string::npos) {
     return Usage("--ebook-file must be a file name without a folder");
   }
   if (stamp.info.m_strEBookId.size() > formats::CEBookTrailer::kIdSize) {
@@ -136,12 +157,22 @@ bool BareProgram(const ParsedArguments& args, bool windows, std::string& program
                  std::string& error) {
   if (args.Has("program")) {
     program = args.Value("program");
-    return true;
+    return stamping::IsBareRebrander(program, error);
   }
   const char* name = windows ? tool_files::kWindowsRebrander : tool_files::kLinuxRebrander;
   program = tool_files::FindBareRebrander(name);
   if (program.empty()) error = std::string("no bare ") + name + " installed; give --program";
-  return !program.empty();
+  return !program.empty() && stamping::IsBareRebrander(program, error);
+}
+
+// Any byte outside ASCII in the texts a Windows bundle shows.
+bool HoldsNonAscii(const Stamp& stamp, const packing::EBookPackage& package) {
+  std::string texts = stamp.info.m_strTitle + stamp.info.m_strStatusBefore +
+                      stamp.info.m_strStatusAfter + stamp.info.m_strText3;
+  for (int i = 0; i < package.table.GetSize(); ++i) {
+    texts += package.table[i].m_strPrompt + package.table[i].m_strValue;
+  }
+  return std::any_of(texts.begin(), texts.end(), [](char c) { return c & 0x80; });
 }
 
 int StampCommand(const ParsedArguments& args, const TextCodec& codec) {
@@ -152,8 +183,11 @@ int StampCommand(const ParsedArguments& args, const TextCodec& codec) {
     }
   }
   Stamp stamp;
+  packing::EBookPackage package;
   std::string program, error;
-  if (const int status = GatherStamp(args, ebook, codec, stamp); status != kExitOk) return status;
+  if (const int status = GatherStamp(args, ebook, codec, stamp, package); status != kExitOk) {
+    return status;
+  }
   if (!BareProgram(args, false, program, error) ||
       !stamping::StampRebrander(program, args.Value("output"), stamp.info, stamp.version, error)) {
     return Fail(error);
@@ -166,7 +200,18 @@ int BundleCommand(const ParsedArguments& args, const TextCodec& codec) {
   Stamp stamp;
   std::string program, error;
   const std::string& ebook = args.Value("ebook");
-  if (const int status = GatherStamp(args, ebook, codec, stamp); status != kExitOk) return status;
+  packing::EBookPackage package;
+  if (const int status = GatherStamp(args, ebook, codec, stamp, package); status != kExitOk) {
+    return status;
+  }
+  if (package.table.m_bRebranded == 1 && !args.Has("force")) {
+    return Fail(ebook + ": is already marked customized, and its buyers could not customize it; " +
+                "bundle the E-Book before customizing it, or give --force");
+  }
+  if (windows && !args.Has("encoding") && HoldsNonAscii(stamp, package)) {
+    Warn(ebook + ": warning: texts beyond ASCII without --encoding are shown as UTF-8 bytes " +
+         "on Windows; name the E-Book's code page, such as --encoding windows-1252");
+  }
   if (!BareProgram(args, windows, program, error) ||
       !stamping::MakeBundle(ebook, program, stamp, args.Value("output"), windows, error)) {
     return Fail(error);
@@ -193,9 +238,9 @@ int DumpCommand(const ParsedArguments& args, const TextCodec& codec) {
 
 std::vector<tool_files::OptionSpec> Specs() {
   std::vector<tool_files::OptionSpec> specs = {
-      {"output", 'o'},       {"stamp", 's'},       {"program", 'p'},
-      {"encoding", 'e'},     {"for-ebook", 0},     {"ebook", 0},
-      {"windows", 0, false}, {"help", 'h', false}, {"version", 'V', false}};
+      {"output", 'o'},         {"stamp", 's'},     {"program", 'p'},      {"encoding", 'e'},
+      {"for-ebook", 0},        {"ebook", 0},       {"windows", 0, false}, {"help", 'h', false},
+      {"version", 'V', false}, {"force", 0, false}};
   for (const std::string& key : stamping::StampKeys()) specs.push_back({key, 0});
   return specs;
 }
@@ -206,7 +251,7 @@ std::set<std::string> Allowed(const std::string& command) {
   std::set<std::string> allowed = {"output", "stamp", "program", "encoding"};
   for (const std::string& key : stamping::StampKeys()) allowed.insert(key);
   if (command == "bundle") {
-    allowed.insert({"ebook", "windows"});
+    allowed.insert({"ebook", "windows", "force"});
     for (const char* taken : {"ebook-file", "ebook-id", "ebook-version"}) allowed.erase(taken);
   } else {
     allowed.insert("for-ebook");

@@ -100,8 +100,8 @@ bool SetStampField(const std::string& key, const std::string& value, const TextC
 }
 
 bool StampForEBook(const std::string& ebookPath, const TextCodec& codec, bool raw, Stamp& stamp,
-                   std::set<std::string>& given, std::string& error) {
-  packing::EBookPackage package;
+                   std::set<std::string>& given, packing::EBookPackage& package,
+                   std::string& error) {
   if (!packing::LoadPackage(ebookPath, package, error)) return false;
   // The rebrander looks the file up by this name in the E-Book's code page.
   const std::string name = tool_files::Utf8Path(tool_files::FsPath(ebookPath).filename());

@@ -16,6 +16,7 @@
 
 #include "formats/info_records.h"
 #include "tools/common/text_codec.h"
+#include "tools/mkebook/ebook_package.h"
 
 namespace stamping {
 
@@ -42,7 +43,9 @@ bool SetStampField(const std::string& key, const std::string& value,
 // Takes the E-Book's file name, identity and version from the packed E-Book
 // itself, so that the rebrander passes that E-Book's checks.
 // The file name is converted into the code page like any other text.
+// `package` receives the E-Book's package.
 bool StampForEBook(const std::string& ebookPath, const tool_files::TextCodec& codec, bool raw,
-                   Stamp& stamp, std::set<std::string>& given, std::string& error);
+                   Stamp& stamp, std::set<std::string>& given, packing::EBookPackage& package,
+                   std::string& error);
 
 }  // namespace stamping
