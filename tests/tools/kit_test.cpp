@@ -418,6 +418,20 @@ TEST_F(KitTest, WarningsLetTheWorkGoOn) {
   EXPECT_EQ(formats::CRebrandInfo(dir.File("r")).Info().m_strEBookFile, "\x95\x5C.exe");
 }
 
+// A stamp made without status texts gets texts that tell the user what to do,
+// and --help shows them.
+TEST_F(KitTest, StampWithoutStatusTextsGetsTheDefaultsHelpShows) {
+  ASSERT_EQ(RunProgram(Stamp(dir.File("r"), {"-p", bare})).exitCode, 0);
+  const formats::CInfoBlock info = formats::CRebrandInfo(dir.File("r")).Info();
+  const std::string help = RunProgram({MKREBRANDER, "--help"}).out;
+  for (const std::string& text : {info.m_strStatusBefore, info.m_strStatusAfter}) {
+    EXPECT_EQ(std::pair(text.size() > 20, help.find(text) != std::string::npos),
+              std::pair(true, true))
+        << text;
+  }
+  EXPECT_NE(info.m_strStatusBefore, info.m_strStatusAfter);
+}
+
 // A full disk: the message says so, and no partial output is left. Needs a
 // small file system of its own, which only root may mount.
 TEST_F(KitTest, AFullDiskSaysSoAndLeavesNothing) {

@@ -29,6 +29,12 @@ using tool_files::kExitUsage;
 using tool_files::ParsedArguments;
 using tool_files::TextCodec;
 
+// What the main window says when the author gave no status texts: what to do next.
+constexpr char kDefaultStatusBefore[] =
+    "Click Customize to put your own texts into this E-Book, then View E-Book to see them.";
+constexpr char kDefaultStatusAfter[] =
+    "This E-Book has been customized. Click View E-Book to open it.";
+
 constexpr char kUsage[] =
     "usage: mkrebrander -o OUT [--for-ebook EBOOK] [-s STAMP.json]\n"
     "                   [--ebook-file NAME --ebook-id ID --ebook-version N] [--title TEXT]\n"
@@ -130,6 +136,10 @@ int GatherStamp(const ParsedArguments& args, const std::string& ebook, const Tex
     const packing::PackageFindings found = packing::CheckPackage(package);
     for (const std::string& warning : found.warnings) Warn(ebook + ": warning: " + warning);
     if (!found.refusals.empty()) return Fail(ebook + ": " + found.refusals.front());
+  }
+  for (const auto& [key, text] : {std::pair{"status-before", kDefaultStatusBefore},
+                                  std::pair{"status-after", kDefaultStatusAfter}}) {
+    if (!given.count(key)) SetStampField(key, text, codec, raw, stamp, error);
   }
   for (const char* required : {"ebook-file", "ebook-id", "ebook-version", "title"}) {
     if (!given.count(required)) return Usage(std::string("missing --") + required);
@@ -268,7 +278,9 @@ int main(int argc, char** argv) {
     return Usage(error);
   }
   if (args.Has("help")) {
-    std::cout << kUsage;
+    std::cout << kUsage << "\nWithout --status-before and --status-after, the main window says\n"
+              << "before customizing: " << kDefaultStatusBefore << "\n"
+              << "after customizing: " << kDefaultStatusAfter << "\n";
     return kExitOk;
   }
   if (args.Has("version")) {
