@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev qt6-base-dev libqt6svg6 fonts-dejavu-core nlohmann-json3-dev
   clang libclang-rt-14-dev
-  zip unzip dpkg-dev
+  zip unzip dpkg-dev help2man lintian
   g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth xdotool x11-utils "$@")
 missing=()
 for p in "${packages[@]}"; do
