@@ -12,9 +12,11 @@
 #include "ebook/ebook_file.h"
 #include "formats/rebrand_info.h"
 #include "platform/module_path.h"
+#include "platform/sleep.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
 #include "tools/mkebook/ebook_package.h"
+#include "tools/mkebook/set_values.h"
 
 namespace {
 
@@ -430,6 +432,67 @@ TEST_F(KitTest, StampWithoutStatusTextsGetsTheDefaultsHelpShows) {
         << text;
   }
   EXPECT_NE(info.m_strStatusBefore, info.m_strStatusAfter);
+}
+
+// Customizing without the wizard: in place, through the rebrander's store (no
+// journal left, the E-Book marked customized), or one copy a value set, every
+// line checked before the first copy is written.
+TEST_F(KitTest, SetStoresValuesInPlaceOrInCopies) {
+  const std::string book = dir.File("book"), values = dir.File("values.json");
+  const std::string sets = dir.File("sets.jsonl"), bad = dir.File("bad.jsonl");
+  ASSERT_EQ(RunProgram(Pack(program, good, {"-o", book})).exitCode, 0);
+  const auto value = [](const std::string& path) {
+    packing::EBookPackage package;
+    std::string error;
+    return packing::LoadPackage(path, package, error)
+               ? std::pair(package.table[0].m_strValue, package.table.m_bRebranded)
+               : std::pair(error, -1);
+  };
+  WriteFileBytes(values, R"({"a": "W\u00f6rld"})");
+  WriteFileBytes(sets, "{\"a\": \"one\"}\n\n{\"a\": \"two\"}\n");
+  WriteFileBytes(bad, "{\"a\": \"one\"}\n{\"b\": \"two\"}\n");
+  const std::tuple<Args, int, std::string, std::pair<std::string, int>> steps[] = {
+      {{MKEBOOK, "set", book, "a=Hello"}, 0, "", {"Hello", 1}},
+      {{MKEBOOK, "set", book, "a=Again"}, 1, "is already customized", {"Hello", 1}},
+      {{MKEBOOK, "set", "--force", book, "--values", values, "-e", "windows-1252"},
+       0,
+       "",
+       {"W\xF6rld", 1}},
+      {{MKEBOOK, "set", book, "--force", "b=x"}, 1, "has no variable \"b\"", {"W\xF6rld", 1}},
+      {{MKEBOOK, "set", book}, 2, "set needs IDENT=VALUE", {"W\xF6rld", 1}},
+      {{MKEBOOK, "set", book, "--force", "--copies", bad, "-o", dir.File("bad")},
+       1,
+       bad + ": line 2: " + book + " has no variable \"b\"",
+       {"W\xF6rld", 1}},
+      {{MKEBOOK, "set", book, "--force", "--copies", sets, "-o", dir.File("out")},
+       0,
+       "",
+       {"W\xF6rld", 1}}};
+  for (const auto& [args, status, problem, after] : steps) {
+    const ProgramRun run = RunProgram(args);
+    EXPECT_EQ(std::tuple(run.exitCode, run.err.find(problem) != std::string::npos, value(book)),
+              std::tuple(status, true, after))
+        << run.err;
+  }
+  EXPECT_EQ(std::tuple(value(dir.File("out/1/book")), value(dir.File("out/2/book")),
+                       fs::exists(dir.File("out/3")), fs::exists(dir.File("bad")),
+                       fs::exists(book + ".rebrander-journal")),
+            std::tuple(std::pair(std::string("one"), 1), std::pair(std::string("two"), 1), false,
+                       false, false));
+}
+
+// An E-Book in use is refused as the rebrander refuses it, after its tries,
+// which here take no time.
+TEST_F(KitTest, SetRefusesAnEBookInUse) {
+  platform::SetSleeper([](uint32_t) {});
+  const platform::HFILE held = platform::_lopen(ebook, platform::OF_EXCLUSIVE_READWRITE);
+  ASSERT_NE(held, platform::HFILE_ERROR);
+  RecordingUserInterface ui;
+  const bool stored = packing::SetValuesInPlace(ebook, {{"a", "x"}}, false);
+  platform::_lclose(held);
+  platform::SetSleeper({});
+  ASSERT_EQ(std::pair(stored, ui.messages.size()), std::pair(false, size_t{1}));
+  EXPECT_NE(ui.messages[0].text.find("already running"), std::string::npos) << ui.messages[0].text;
 }
 
 // A full disk: the message says so, and no partial output is left. Needs a

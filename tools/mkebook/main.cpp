@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/console_ui.h"
 #include "tools/common/options.h"
 #include "tools/common/text_codec.h"
 #include "tools/common/tool_files.h"
 #include "tools/common/tool_paths.h"
 #include "tools/mkebook/package_checks.h"
 #include "tools/mkebook/package_json.h"
+#include "tools/mkebook/set_values.h"
 
 namespace {
 
@@ -24,6 +26,8 @@ constexpr char kUsage[] =
     "usage: mkebook pack -p PROG -t TABLE.json -o OUT [-e NAME]\n"
     "       mkebook dump EBOOK [-e NAME] [-f id|version] [-o FILE]\n"
     "       mkebook check EBOOK-or-TABLE.json [-e NAME]\n"
+    "       mkebook set EBOOK IDENT=VALUE... [--values VALUES.json] [--force] [-e NAME]\n"
+    "       mkebook set EBOOK --copies SETS.jsonl -o FOLDER [--force] [-e NAME]\n"
     "       mkebook --help | --version\n"
     "\n"
     "pack writes OUT: PROG with the variable table and the 104-byte trailer appended\n"
@@ -38,6 +42,12 @@ constexpr char kUsage[] =
     "repeated ident, an id over 64 bytes, a repeated JSON key, and (pack) a program\n"
     "that ends like a damaged E-Book; warned of are types outside 0 to 3 and a table\n"
     "with no editable variable.\n"
+    "set customizes without the wizard: it writes the values of editable variables\n"
+    "into the E-Book in place, as the rebrander does (an E-Book in use is refused,\n"
+    "a store cut short is rolled back), and marks it customized; an E-Book marked\n"
+    "already is refused unless --force. --values reads {\"IDENT\": \"VALUE\", ...}.\n"
+    "--copies reads one such object a line and writes one customized copy for each\n"
+    "into FOLDER/1/EBOOK, FOLDER/2/EBOOK, ... leaving EBOOK as it is.\n"
     "\n"
     "Options:\n"
     "  -p, --program PROG    the program to pack (a packed E-Book is repacked)\n"
@@ -154,12 +164,50 @@ int Check(const ParsedArguments& args, const tool_files::TextCodec& codec) {
   return Report(name, packing::CheckPackage(package)) ? kExitOk : kExitFailed;
 }
 
+// In place, or one copy per value set of --copies into the folder --output.
+int Set(const ParsedArguments& args, const tool_files::TextCodec& codec) {
+  const std::string& path = args.operands[1];
+  const bool force = args.Has("force");
+  std::string error;
+  if (args.Has("copies")) {
+    if (args.operands.size() > 2 || args.Has("values")) {
+      return Usage("--copies takes its values from its file only");
+    }
+    if (!args.Has("output")) return Usage("--copies needs --output FOLDER");
+    std::string lines;
+    const std::string& linesPath = args.Value("copies");
+    if (!tool_files::ReadWholeFile(linesPath, lines, error)) return Fail(error);
+    if (!packing::MakeCustomizedCopies(path, lines, args.Value("output"), codec, force, error)) {
+      return Fail(error.rfind("line ", 0) == 0 ? linesPath + ": " + error : error);
+    }
+    return kExitOk;
+  }
+  if (args.Has("output")) return Usage("set writes in place; --output goes with --copies");
+  packing::ValueSet values;
+  const std::vector<std::string> pairs(args.operands.begin() + 2, args.operands.end());
+  if (!packing::ValuesFromArguments(pairs, codec, !args.Has("encoding"), values, error)) {
+    return Usage(error);
+  }
+  if (args.Has("values")) {
+    std::string json;
+    const std::string& valuesPath = args.Value("values");
+    if (!tool_files::ReadWholeFile(valuesPath, json, error)) return Fail(error);
+    if (!packing::ValuesFromJson(json, codec, values, error)) {
+      return Fail((valuesPath == "-" ? "standard input" : valuesPath) + ": " + error);
+    }
+  }
+  if (values.empty()) return Usage("set needs IDENT=VALUE, --values or --copies");
+  const tool_files::ConsoleUserInterface ui("mkebook", path);
+  return packing::SetValuesInPlace(path, values, force) ? kExitOk : kExitFailed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<tool_files::OptionSpec> specs = {
-      {"program", 'p'}, {"table", 't'},       {"output", 'o'},        {"encoding", 'e'},
-      {"field", 'f'},   {"help", 'h', false}, {"version", 'V', false}};
+      {"program", 'p'}, {"table", 't'},       {"output", 'o'},         {"encoding", 'e'},
+      {"field", 'f'},   {"help", 'h', false}, {"version", 'V', false}, {"values", 0},
+      {"copies", 0},    {"force", 0, false}};
   ParsedArguments args;
   std::string error;
   if (!tool_files::ParseArguments(tool_files::ToolArguments(argc, argv), specs, args, error)) {
@@ -176,10 +224,16 @@ int main(int argc, char** argv) {
   const Command pack = {{"program", "table", "output"}, {"program", "table", "output"}, 1};
   const Command dump = {{"field", "output"}, {}, 2};
   const Command check = {{}, {}, 2};
+  const Command set = {{"values", "copies", "output", "force"}, {}, 2};
   if (args.operands.empty()) return Usage("no command given");
   const std::string& name = args.operands[0];
-  if (name != "pack" && name != "dump" && name != "check") return Usage("unknown command " + name);
-  const Command& command = name == "pack" ? pack : name == "dump" ? dump : check;
+  if (name != "pack" && name != "dump" && name != "check" && name != "set") {
+    return Usage("unknown command " + name);
+  }
+  const Command& command = name == "pack"   ? pack
+                           : name == "dump" ? dump
+                           : name == "set"  ? set
+                                            : check;
   for (const auto& [option, value] : args.options) {
     if (option != "encoding" && !command.options.count(option)) {
       return Usage(name + " takes no --" + option);
@@ -189,11 +243,12 @@ int main(int argc, char** argv) {
     if (!args.Has(option)) return Usage(name + " needs --" + option);
   }
   if (args.operands.size() < command.operands) return Usage(name + " needs a file's path");
-  if (args.operands.size() > command.operands) {
+  if (args.operands.size() > command.operands && name != "set") {
     return Usage("unexpected operand " + args.operands[command.operands]);
   }
   const auto codec = OpenCodec(args);
   if (!codec) return Usage("unknown encoding " + args.Value("encoding"));
   if (name == "check") return Check(args, *codec);
+  if (name == "set") return Set(args, *codec);
   return name == "pack" ? Pack(args, *codec) : Dump(args, *codec);
 }
