@@ -76,6 +76,12 @@ same "" mkrebrander dump rebrander.exe -e windows-1252
 same "" mkebook dump --field id book.exe
 for system in linux windows; do touch -d '2026-01-02 03:04:05 UTC' "$system/book.exe"; done
 same kit.zip mkrebrander bundle --ebook book.exe --title "My Book" --windows -p bare.exe -o kit
+# Customized without the wizard: copies, then in place.
+printf '{"title": "Un"}\n{"title": "Deux \\u00e9"}\n' >sets.jsonl
+for system in linux windows; do cp sets.jsonl "$system/"; done
+same "copies/1/book.exe copies/2/book.exe" mkebook set book.exe --copies sets.jsonl -o copies \
+  -e windows-1252
+same book.exe mkebook set book.exe title=Trois -e windows-1252
 # Failures: the same status and message.
 CUT_REASON=1 same "" mkebook dump nosuch.exe
 same "" mkebook pack -p program.exe -t table.json
