@@ -70,8 +70,12 @@ same "" mkebook dump book.exe -e windows-1252
 same dump.json mkebook dump --encoding=CP1252 -o dump.json book.exe
 same again.exe mkebook pack -p book.exe -t dump.json -e cp1252 -o again.exe
 cmp -s linux/book.exe linux/again.exe || fail "a dump does not pack back to the same E-Book"
+# In place: the output replaces the program it was read from.
+same again.exe mkebook pack -p again.exe -t dump.json -e cp1252 -o again.exe
 same rebrander.exe mkrebrander --for-ebook book.exe -s stamp.json -e windows-1252 -p bare.exe \
   -o rebrander.exe
+same rebrander.exe mkrebrander --for-ebook book.exe -s stamp.json -e windows-1252 \
+  -p rebrander.exe -o rebrander.exe
 same "" mkrebrander dump rebrander.exe -e windows-1252
 same "" mkebook dump --field id book.exe
 for system in linux windows; do touch -d '2026-01-02 03:04:05 UTC' "$system/book.exe"; done

@@ -172,8 +172,14 @@ bool PackEBook(const std::string& program, const EBookPackage& package, const st
       return false;
   }
   tool_files::OutputFile out;
-  return out.Open(output, program, error) &&
-         WritePackage(in.file, program, programLength, package, out, error) && out.Commit(error);
+  if (!out.Open(output, program, error) ||
+      !WritePackage(in.file, program, programLength, package, out, error)) {
+    return false;
+  }
+  // Windows renames nothing over a file still open: repacking in place needs the program closed.
+  _lclose(in.file);
+  in.file = HFILE_ERROR;
+  return out.Commit(error);
 }
 
 }  // namespace packing

@@ -55,6 +55,9 @@ bool StampRebrander(const std::string& input, const std::string& output, const C
     error = out.WriteFailure();
     return false;
   }
+  // Restamping in place: Windows renames nothing over a file still open.
+  _lclose(in.file);
+  in.file = HFILE_ERROR;
   return out.Commit(error);
 }
 
