@@ -507,10 +507,10 @@ TEST_F(KitTest, AFullDiskSaysSoAndLeavesNothing) {
   const ProgramRun pack = RunProgram(Pack(dir.File("big"), good, {"-o", small + "/book"}));
   const ProgramRun stamp = RunProgram(Stamp(small + "/r", {"-p", bare}));
   const bool empty = fs::is_empty(small);
-  std::system(("umount '" + small + "'").c_str());
-  EXPECT_EQ(std::tuple(pack.exitCode, pack.err, stamp.exitCode, stamp.err, empty),
+  const int unmounted = std::system(("umount '" + small + "'").c_str());
+  EXPECT_EQ(std::tuple(pack.exitCode, pack.err, stamp.exitCode, stamp.err, empty, unmounted),
             std::tuple(1, "mkebook: " + small + "/book: No space left on device\n", 1,
-                       "mkrebrander: " + small + "/r: No space left on device\n", true));
+                       "mkrebrander: " + small + "/r: No space left on device\n", true, 0));
 }
 
 }  // namespace
