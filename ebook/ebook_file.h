@@ -17,6 +17,8 @@ class CEBookFile {
  public:
   // The path is the rebrander's folder followed by the E-Book's file name.
   CEBookFile();
+  // An E-Book at a path of its own: for the tools that customize without the wizard.
+  explicit CEBookFile(platform::Path path) : m_strPath(std::move(path)) {}
   virtual ~CEBookFile() = default;
 
   const platform::Path& GetPath() const { return m_strPath; }

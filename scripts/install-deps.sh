@@ -7,9 +7,9 @@
 # installed-kit check builds against the library through pkg-config.
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev qt6-base-dev libqt6svg6 fonts-dejavu-core
+packages=(cmake g++ make libgtest-dev qt6-base-dev libqt6svg6 fonts-dejavu-core nlohmann-json3-dev
   clang libclang-rt-14-dev
-  zip unzip dpkg-dev pkg-config
+  zip unzip dpkg-dev pkg-config help2man lintian
   g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth xdotool x11-utils
   openssl osslsigncode locales "$@")
 missing=()

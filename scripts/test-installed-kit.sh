@@ -19,10 +19,11 @@ fail() {
 DESTDIR="$work/stage" cmake --install "$build" --prefix /usr >/dev/null
 bin="$work/stage/usr/bin"
 sample="$work/stage/usr/share/rebrander/sample"
+sample_book="$work/stage/usr/libexec/rebrander/sample/sample-ebook"
 cd "$work"
 
 # No --program anywhere: the tools find the installed bare rebrander.
-"$bin/mkebook" pack --program "$sample/sample-ebook" --table "$sample/sample-table.json" \
+"$bin/mkebook" pack --program "$sample_book" --table "$sample/sample-table.json" \
   --encoding windows-1252 --output mybook
 "$bin/mkrebrander" --for-ebook mybook --title "My Book" --output customize
 # Output is captured before grep: grep -q stops reading at its match, and under
@@ -79,15 +80,29 @@ for program in example-pc-c example-pc-cxx consumer/build/example-cmake-c \
   grep -qx "title: The Lantern at Hollow Bay" <<<"$printed" || fail "$program printed: $printed"
 done
 
+rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB) >cpack.log 2>&1 || fail "cpack failed: $(tail -n 5 cpack.log)"
-deb=$(ls "$build"/rebrander_*.deb)
-contents=$(dpkg-deb -c "$deb")
-for path in usr/bin/mkebook usr/bin/mkrebrander usr/libexec/rebrander/rebrander \
-  usr/share/rebrander/sample/sample-table.json usr/include/ebookvars.h usr/lib/libebookvars.a \
-  usr/lib/pkgconfig/ebookvars.pc usr/lib/cmake/EBookVars/EBookVarsConfig.cmake \
-  usr/share/doc/ebookvars/format.md usr/share/doc/ebookvars/examples/print-variables.c; do
-  grep -q " \./$path\$" <<<"$contents" || fail "$deb lacks /$path"
+# Each file in the package it belongs to; the kit without Qt, the rebrander with it.
+declare -A expected=(
+  [rebrander]="usr/libexec/rebrander/rebrander usr/libexec/rebrander/sample/sample-ebook"
+  [rebrander-kit]="usr/bin/mkebook usr/bin/mkrebrander usr/share/man/man1/mkebook.1.gz
+    usr/share/man/man1/mkrebrander.1.gz usr/share/bash-completion/completions/mkebook
+    usr/share/rebrander/sample/sample-table.json usr/share/doc/rebrander-kit/copyright"
+  [libebookvars-dev]="usr/include/ebookvars.h usr/lib/libebookvars.a usr/lib/pkgconfig/ebookvars.pc
+    usr/lib/cmake/EBookVars/EBookVarsConfig.cmake usr/share/doc/ebookvars/format.md
+    usr/share/doc/ebookvars/examples/print-variables.c")
+for package in "${!expected[@]}"; do
+  deb=$(ls "$build/${package}_"*.deb) || fail "no $package package"
+  contents=$(dpkg-deb -c "$deb")
+  for path in ${expected[$package]}; do
+    grep -q " \./$path\$" <<<"$contents" || fail "$deb lacks /$path"
+  done
+  depends=$(dpkg-deb -f "$deb" Depends)
+  qt=$(grep -c libqt6 <<<"$depends" || true)
+  [ "$package" = rebrander ] && [ "$qt" -eq 0 ] && fail "$deb names no Qt dependency: $depends"
+  [ "$package" = rebrander-kit ] && [ "$qt" -ne 0 ] && fail "$deb depends on Qt: $depends"
 done
-control=$(dpkg-deb -I "$deb")
-grep -q "^ Depends: .*libqt6widgets6" <<<"$control" || fail "$deb names no Qt dependency: $control"
-echo "Installed kit: pack, stamp, bundle and a headless Customize passed; $(basename "$deb") built"
+# Errors fail the check; warnings are listed.
+lintian --fail-on error --suppress-tags-from-file /dev/null "$build"/*.deb >lintian.log 2>&1 ||
+  fail "lintian: $(cat lintian.log)"
+echo "Installed kit: pack, stamp, bundle and a headless Customize passed; $(cd "$build" && ls ./*.deb | tr '\n' ' ')built, lintian without errors"

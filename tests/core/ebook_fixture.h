@@ -175,8 +175,9 @@ class EBookTest : public ::testing::Test {
     std::tie(info.m_strEBookFile, info.m_strEBookId) = std::make_tuple(kEBookName, kEBookId);
     WriteFileBytes(dir.File("bare"), "\177ELF rebrander program");
     std::string error;
-    ASSERT_TRUE(
-        stamping::StampRebrander(dir.File("bare"), dir.File("rebrander"), info, kVersion, error))
+    ASSERT_TRUE(stamping::StampRebrander(platform::Utf8FromPath(dir.File("bare")),
+                                         platform::Utf8FromPath(dir.File("rebrander")), info,
+                                         kVersion, error))
         << error;
     OverrideModuleFileName(dir.File("rebrander"));
     ResetRebrandInfoForTesting();

@@ -167,7 +167,9 @@ TEST_F(FormatsTest, SignedRebranderKeepsItsStampAndRestampingLeavesTheSignatureO
   for (const auto& [pad, at, byte, loads] : cases) {
     SCOPED_TRACE(at);
     WriteFileBytes(dir.File("bare"), PeHead() + std::string(100, 'p'));
-    ASSERT_TRUE(stamping::StampRebrander(dir.File("bare"), path, info, 5, error)) << error;
+    ASSERT_TRUE(stamping::StampRebrander(platform::Utf8FromPath(dir.File("bare")),
+                                         platform::Utf8FromPath(path), info, 5, error))
+        << error;
     std::string bytes = ReadFileBytes(path) + std::string(pad, '\0');
     PutLe(bytes, kEntryAt, static_cast<uint32_t>(bytes.size()));
     PutLe(bytes, kEntryAt + 4, static_cast<uint32_t>(table.size()));
@@ -179,8 +181,9 @@ TEST_F(FormatsTest, SignedRebranderKeepsItsStampAndRestampingLeavesTheSignatureO
     const CRebrandInfo signedInfo(dir.File("signed"));
     EXPECT_EQ(signedInfo.Info().m_strTitle, loads ? "Signed" : "") << signedInfo.GetError();
     if (!loads) continue;
-    ASSERT_TRUE(stamping::StampRebrander(dir.File("signed"), dir.File("restamped"), info, 6, error,
-                                         &warning));
+    ASSERT_TRUE(stamping::StampRebrander(platform::Utf8FromPath(dir.File("signed")),
+                                         platform::Utf8FromPath(dir.File("restamped")), info, 6,
+                                         error, &warning));
     EXPECT_NE(warning.find("sign "), std::string::npos) << warning;
     const std::string restamped = ReadFileBytes(dir.File("restamped"));
     EXPECT_EQ(restamped.substr(kChecksumAt, 4) + restamped.substr(kEntryAt, 8),

@@ -146,7 +146,9 @@ class RebranderEndToEnd : public ::testing::Test {
     package.table.Add(ebook_testing::Variable("dedication", "Dedication:", "For you", 1, 3));
     package.table.Add(ebook_testing::Variable("author", "Author:", "Me", 1, 1));
     std::string error;
-    ASSERT_TRUE(packing::PackEBook(FromBuild(SAMPLE_EBOOK_EXE), package, ebook, error)) << error;
+    ASSERT_TRUE(packing::PackEBook(platform::Utf8FromPath(FromBuild(SAMPLE_EBOOK_EXE)), package,
+                                   platform::Utf8FromPath(ebook), error))
+        << error;
     formats::CInfoBlock info;
     // The stamp's name is a text in the code page, like every other.
     info.m_strEBookFile = platform::TextFromPath(platform::PathFromUtf8(kPlace.ebook));
@@ -157,8 +159,9 @@ class RebranderEndToEnd : public ::testing::Test {
     info.m_strTitle = kTitle;
     info.m_strStatusBefore = "Press Customize & make it yours.";
     info.m_strStatusAfter = kAfter;
-    ASSERT_TRUE(
-        stamping::StampRebrander(FromBuild(REBRANDER_EXE), At(kPlace.rebrander), info, 4, error))
+    ASSERT_TRUE(stamping::StampRebrander(platform::Utf8FromPath(FromBuild(REBRANDER_EXE)),
+                                         platform::Utf8FromPath(At(kPlace.rebrander)), info, 4,
+                                         error))
         << error;
     original = ReadFileBytes(ebook);
   }
@@ -317,7 +320,7 @@ TEST_F(RebranderEndToEnd, CustomizeThroughTheWizardStoresTheTextsInPlaceAndViewS
 
   packing::EBookPackage stored;
   std::string error;
-  ASSERT_TRUE(packing::LoadPackage(ebook, stored, error)) << error;
+  ASSERT_TRUE(packing::LoadPackage(platform::Utf8FromPath(ebook), stored, error)) << error;
   std::vector<std::string> values;
   for (int i = 0; i < stored.table.GetSize(); ++i) values.push_back(stored.table[i].m_strValue);
   EXPECT_EQ(values, (std::vector<std::string>{"A New Title", "first", "Line one\r\nLine two",

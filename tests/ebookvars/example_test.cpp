@@ -43,9 +43,7 @@ void Pack(const std::string& program, const std::string& output) {
     package.table.Add(variable);
   }
   std::string error;
-  ASSERT_TRUE(packing::PackEBook(platform::PathFromText(program), package,
-                                 platform::PathFromText(output), error))
-      << error;
+  ASSERT_TRUE(packing::PackEBook(program, package, output, error)) << error;
 }
 #else
 std::string FromBuild(const char* path) {

@@ -1,11 +1,16 @@
 #include "tools/common/json_fields.h"
 
-#include <QByteArray>
-#include <QJsonDocument>
-#include <QString>
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <limits>
+#include <set>
+#include <vector>
+
+#include "tools/common/base64.h"
 
 namespace tool_files {
 namespace {
@@ -18,75 +23,175 @@ std::string CodePoint(char32_t c) {
   return name;
 }
 
-// The first character of `text` that the code page cannot hold, named.
-std::string FirstUnencodable(const QString& text, const TextCodec& codec) {
-  for (const char32_t c : text.toUcs4()) {
-    const std::string utf8 = QString::fromUcs4(&c, 1).toStdString();
-    if (!codec.FromUtf8(utf8)) return CodePoint(c) + " \"" + utf8 + "\"";
+// The length of the well-formed UTF-8 character at `at` (no surrogates, no
+// overlong forms, at most U+10FFFF), or 0.
+size_t CharLength(const std::string& text, size_t at, char32_t& c) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned lead = byte(at);
+  const size_t length = lead < 0x80    ? 1
+                        : lead >= 0xF0 ? 4
+                        : lead >= 0xE0 ? 3
+                        : lead >= 0xC2 ? 2
+                                       : 0;
+  if (length == 0 || at + length > text.size()) return 0;
+  c = length == 1 ? lead : lead & (0x7F >> length);
+  for (size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return 0;
+    c = c << 6 | (byte(at + i) & 0x3F);
+  }
+  const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (c < least[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+  return length;
+}
+
+bool IsUtf8(const std::string& text) {
+  char32_t c;
+  for (size_t at = 0, length; at < text.size(); at += length) {
+    if ((length = CharLength(text, at, c)) == 0) return false;
+  }
+  return true;
+}
+
+// The first character of UTF-8 `text` that the code page cannot hold, named.
+std::string FirstUnencodable(const std::string& text, const TextCodec& codec) {
+  char32_t c = 0;
+  for (size_t at = 0, length; at < text.size(); at += length) {
+    if ((length = CharLength(text, at, c)) == 0) return "a byte that is not UTF-8";
+    if (!codec.FromUtf8(text.substr(at, length))) {
+      return CodePoint(c) + " \"" + text.substr(at, length) + "\"";
+    }
   }
   return "a character";
 }
 
-}  // namespace
-
-bool EncodeText(const QString& text, const TextCodec& codec, std::string& bytes,
-                std::string& problem) {
-  if (!text.isValidUtf16()) {
-    for (const QChar c : text) {
-      if (c.isSurrogate()) problem = "holds a lone surrogate " + CodePoint(c.unicode());
-    }
-    return false;
-  }
-  const std::optional<std::string> encoded = codec.FromUtf8(text.toStdString());
-  if (!encoded) {
-    problem = "holds " + FirstUnencodable(text, codec) + ", which " + codec.Name() + " cannot hold";
-    return false;
-  }
-  bytes = *encoded;
-  return true;
-}
-
-namespace {
-
-bool BytesFromJson(const QJsonValue& value, const TextCodec& codec, std::string& bytes,
+bool BytesFromJson(const Json& value, const TextCodec& codec, std::string& bytes,
                    std::string& problem) {
-  if (value.isString()) {
-    if (EncodeText(value.toString(), codec, bytes, problem)) return true;
-    if (problem.find("cannot hold") != std::string::npos) {
-      problem += " (write such bytes as {\"base64\": \"...\"})";
-    }
+  if (value.is_string()) {
+    if (EncodeText(value.get<std::string>(), codec, bytes, problem)) return true;
+    problem += " (write such bytes as {\"base64\": \"...\"})";
     return false;
   }
-  const QJsonObject object = value.toObject();
-  if (value.isObject() && object.size() == 1 && object.value(kBase64Key).isString()) {
-    const auto decoded = QByteArray::fromBase64Encoding(
-        object.value(kBase64Key).toString().toLatin1(),
-        QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
+  if (value.is_object() && value.size() == 1 && value.contains(kBase64Key) &&
+      value[kBase64Key].is_string()) {
+    const std::optional<std::string> decoded = DecodeBase64(value[kBase64Key].get<std::string>());
     if (!decoded) {
       problem = "holds invalid base64";
       return false;
     }
-    bytes = (*decoded).toStdString();
+    bytes = *decoded;
     return true;
   }
   problem = "must be a string or {\"base64\": \"...\"}";
   return false;
 }
 
-}  // namespace
+// Where the parser is, kept from its events: the open objects and lists.
+struct Frame {
+  bool object = false;
+  std::set<std::string> keys;
+  std::string key;   // an object's latest key
+  long index = -1;   // a list's latest element
+  std::string name;  // an object's "ident", once read
+};
 
-QJsonValue BytesToJson(const std::string& bytes, const TextCodec& codec) {
-  if (const std::optional<std::string> text = codec.ToUtf8(bytes)) {
-    const QString string = QString::fromStdString(*text);
-    if (string.toStdString() == *text) return string;
+struct DuplicateKey {
+  std::string key;
+};
+
+// "variables[5]", or the element named by its ident: "variable \"title\"".
+std::string Place(const std::vector<Frame>& frames) {
+  std::string path;
+  for (size_t i = 0; i + 1 < frames.size(); ++i) {
+    const Frame& parent = frames[i];
+    if (parent.object) {
+      path += (path.empty() ? "" : ".") + parent.key;
+    } else if (!frames[i + 1].name.empty() && i + 2 == frames.size()) {
+      return "variable \"" + frames[i + 1].name + "\"";
+    } else {
+      path += "[" + std::to_string(parent.index) + "]";
+    }
   }
-  return QJsonObject{
-      {kBase64Key, QString::fromLatin1(QByteArray::fromStdString(bytes).toBase64())}};
+  return path;
 }
 
-bool ToInt32(const QJsonValue& value, int32_t& out) {
-  if (!value.isDouble()) return false;
-  const double number = value.toDouble();
+// 1-based line and column (in characters) of the byte at `at`.
+std::string LineAndColumn(const std::string& text, size_t at) {
+  at = std::min(at, text.size());
+  const size_t lineStart = text.rfind('\n', at == 0 ? 0 : at - 1);
+  const size_t first = lineStart == std::string::npos || at == 0 ? 0 : lineStart + 1;
+  const long line = std::count(text.begin(), text.begin() + static_cast<long>(first), '\n') + 1;
+  const long column =
+      std::count_if(text.begin() + static_cast<long>(first), text.begin() + static_cast<long>(at),
+                    [](char c) { return (c & 0xC0) != 0x80; }) +
+      1;
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+// The start of the token whose last byte is at `at`: the parser reports where
+// it stopped, a reader looks for where the token begins.
+size_t TokenStart(const std::string& text, size_t at) {
+  if (at >= text.size()) return at;
+  if (text[at] == '"') {
+    while (at > 0 && (text[--at] != '"' || (at > 0 && text[at - 1] == '\\'))) {
+    }
+    return at;
+  }
+  while (at > 0 && (std::isalnum(static_cast<unsigned char>(text[at - 1])) ||
+                    std::strchr("+-.", text[at - 1]))) {
+    --at;
+  }
+  return at;
+}
+
+// The parser's own reason, without its prefix and position.
+std::string Reason(const std::string& what) {
+  const size_t dash = what.find(": ");
+  std::string reason = dash == std::string::npos ? what : what.substr(dash + 2);
+  if (reason.rfind("syntax error while parsing ", 0) == 0) reason.erase(0, 27);
+  return reason;
+}
+
+// Reads a char buffer and remembers how far the parser got.
+struct CountingIterator {
+  using iterator_category = std::input_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = const char&;
+  const char* at;
+  const char** furthest;
+  reference operator*() const { return *at; }
+  CountingIterator& operator++() {
+    *furthest = std::max(*furthest, ++at);
+    return *this;
+  }
+  bool operator==(const CountingIterator& other) const { return at == other.at; }
+  bool operator!=(const CountingIterator& other) const { return at != other.at; }
+};
+
+}  // namespace
+
+bool EncodeText(const std::string& utf8, const TextCodec& codec, std::string& bytes,
+                std::string& problem) {
+  const std::optional<std::string> encoded = codec.FromUtf8(utf8);
+  if (!encoded) {
+    problem = "holds " + FirstUnencodable(utf8, codec) + ", which " + codec.Name() + " cannot hold";
+    return false;
+  }
+  bytes = *encoded;
+  return true;
+}
+
+Json BytesToJson(const std::string& bytes, const TextCodec& codec) {
+  if (const std::optional<std::string> text = codec.ToUtf8(bytes); text && IsUtf8(*text)) {
+    return *text;
+  }
+  return Json{{kBase64Key, EncodeBase64(bytes)}};
+}
+
+bool ToInt32(const Json& value, int32_t& out) {
+  if (!value.is_number()) return false;
+  const double number = value.get<double>();
   if (!(number >= std::numeric_limits<int32_t>::min() &&
         number <= std::numeric_limits<int32_t>::max()) ||
       number != std::floor(number)) {
@@ -96,54 +201,108 @@ bool ToInt32(const QJsonValue& value, int32_t& out) {
   return true;
 }
 
-bool ParseJsonObject(const QByteArray& json, QJsonObject& object, std::string& error) {
-  QJsonParseError parseError;
-  const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
-  if (parseError.error != QJsonParseError::NoError) {
-    error = "malformed JSON at offset " + std::to_string(parseError.offset) + ": " +
-            parseError.errorString().toStdString();
+bool ParseJsonObject(const std::string& text, Json& object, std::string& error) {
+  std::vector<Frame> frames;
+  const char* furthest = text.data();
+  const auto track = [&](int, Json::parse_event_t event, Json& parsed) {
+    using Event = Json::parse_event_t;
+    Frame* top = frames.empty() ? nullptr : &frames.back();
+    switch (event) {
+      case Event::object_start:
+      case Event::array_start:
+        if (top && !top->object) ++top->index;
+        frames.emplace_back().object = event == Event::object_start;
+        break;
+      case Event::object_end:
+      case Event::array_end:
+        frames.pop_back();
+        break;
+      case Event::key:
+        if (!top->keys.insert(parsed.get<std::string>()).second) {
+          throw DuplicateKey{parsed.get<std::string>()};
+        }
+        top->key = parsed.get<std::string>();
+        break;
+      case Event::value:
+        if (top && !top->object) ++top->index;
+        if (top && top->object && top->key == "ident" && parsed.is_string()) {
+          top->name = parsed.get<std::string>();
+        }
+        break;
+    }
+    return true;
+  };
+  const auto where = [&](size_t at) {
+    const std::string place = Place(frames);
+    return LineAndColumn(text, at) + (place.empty() ? "" : " (in " + place + ")") + ": ";
+  };
+  try {
+    object = Json::parse(CountingIterator{text.data(), &furthest},
+                         CountingIterator{text.data() + text.size(), &furthest}, track);
+  } catch (const DuplicateKey& duplicate) {
+    // The parser stands right after the key's closing quote.
+    const size_t keyEnd = static_cast<size_t>(furthest - text.data()) - 1;
+    error = where(TokenStart(text, keyEnd)) + "key \"" + duplicate.key + "\" given twice";
+    return false;
+  } catch (const Json::parse_error& failure) {
+    error =
+        where(TokenStart(text, failure.byte == 0 ? 0 : failure.byte - 1)) + Reason(failure.what());
     return false;
   }
-  if (!document.isObject()) {
+  if (!object.is_object()) {
     error = "the JSON must be an object";
     return false;
   }
-  object = document.object();
   return true;
 }
 
-bool JsonFieldReader::OnlyKeys(const QStringList& known) {
-  for (const QString& key : m_object.keys()) {
-    if (!known.contains(key)) return Fail(Name(key), "is not a known field");
+std::string JsonText(const Json& value) {
+  return value.dump(4) + '\n';
+}
+
+bool JsonFieldReader::OnlyKeys(std::initializer_list<const char*> known) {
+  return OnlyKeys(std::vector<std::string>(known.begin(), known.end()));
+}
+
+bool JsonFieldReader::OnlyKeys(const std::vector<std::string>& known) {
+  for (const auto& [key, value] : m_object.items()) {
+    if (std::find(known.begin(), known.end(), key) == known.end()) {
+      return Fail(key, "is not a known field");
+    }
   }
   return true;
 }
 
-bool JsonFieldReader::Int(const QString& key, int32_t& out) {
-  const QJsonValue value = m_object.value(key);
-  if (value.isUndefined()) return Missing(key);
-  return ToInt32(value, out) || Fail(Name(key), "must be a 32-bit integer");
+bool JsonFieldReader::Int(const std::string& key, int32_t& out) {
+  if (!m_object.contains(key)) return Missing(key);
+  return ToInt32(m_object[key], out) || Fail(key, "must be a 32-bit integer");
 }
 
-bool JsonFieldReader::Text(const QString& key, std::string& out) {
+bool JsonFieldReader::IntIn(const std::string& key, int32_t low, int32_t high, int32_t& out) {
+  if (!Int(key, out)) return false;
+  return (out >= low && out <= high) ||
+         Fail(key, "is " + std::to_string(out) + "; it must be " + std::to_string(low) +
+                       (high == low + 1 ? " or " : " to ") + std::to_string(high));
+}
+
+bool JsonFieldReader::Text(const std::string& key, std::string& out) {
   if (!Bytes(key, out)) return false;
-  return out.find('\0') == std::string::npos || Fail(Name(key), "must not hold a zero byte");
+  return out.find('\0') == std::string::npos || Fail(key, "must not hold a zero byte");
 }
 
-bool JsonFieldReader::Bytes(const QString& key, std::string& out) {
-  const QJsonValue value = m_object.value(key);
-  if (value.isUndefined()) return Missing(key);
+bool JsonFieldReader::Bytes(const std::string& key, std::string& out) {
+  if (!m_object.contains(key)) return Missing(key);
   std::string problem;
-  return BytesFromJson(value, m_codec, out, problem) || Fail(Name(key), problem);
+  return BytesFromJson(m_object[key], m_codec, out, problem) || Fail(key, problem);
 }
 
-bool JsonFieldReader::Fail(const std::string& name, const std::string& problem) {
-  m_error = "field \"" + name + "\" " + problem;
+bool JsonFieldReader::Fail(const std::string& key, const std::string& problem) {
+  m_error = (m_owner.empty() ? "" : m_owner + ": ") + "field \"" + key + "\" " + problem;
   return false;
 }
 
-bool JsonFieldReader::Missing(const QString& key) {
-  m_error = "missing field \"" + Name(key) + "\"";
+bool JsonFieldReader::Missing(const std::string& key) {
+  m_error = (m_owner.empty() ? "" : m_owner + ": ") + "missing field \"" + key + "\"";
   return false;
 }
 

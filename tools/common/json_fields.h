@@ -9,52 +9,61 @@
 // unchanged whatever they are.
 #pragma once
 
-#include <QJsonObject>
-#include <QJsonValue>
-#include <QStringList>
 #include <cstdint>
+#include <initializer_list>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "tools/common/text_codec.h"
 
 namespace tool_files {
 
-QJsonValue BytesToJson(const std::string& bytes, const TextCodec& codec);
+// Objects keep their keys in the order written, so that a dump reads as its
+// source does.
+using Json = nlohmann::ordered_json;
 
-// Text in the code page; on failure `problem` names the first character that
-// it cannot hold ("holds U+03A9 ...").
-bool EncodeText(const QString& text, const TextCodec& codec, std::string& bytes,
+Json BytesToJson(const std::string& bytes, const TextCodec& codec);
+
+// UTF-8 text in the code page; on failure `problem` names the first character
+// that it cannot hold ("holds U+03A9 ...").
+bool EncodeText(const std::string& utf8, const TextCodec& codec, std::string& bytes,
                 std::string& problem);
 
-bool ToInt32(const QJsonValue& value, int32_t& out);
+bool ToInt32(const Json& value, int32_t& out);
 
-// The JSON document, which must be an object; otherwise one line in `error`.
-bool ParseJsonObject(const QByteArray& json, QJsonObject& object, std::string& error);
+// The JSON document, which must be an object with no key given twice in any
+// object; otherwise one line in `error` that says where ("line 3, column 7:
+// ...", and the element of a list, named by its "ident" when it has one).
+bool ParseJsonObject(const std::string& text, Json& object, std::string& error);
+
+// Serialized with indentation and a final line break.
+std::string JsonText(const Json& value);
 
 class JsonFieldReader {
  public:
-  // Field names in messages start with `prefix`, such as "variables[2].".
-  JsonFieldReader(const QJsonObject& object, std::string prefix, const TextCodec& codec,
-                  std::string& error)
-      : m_object(object), m_prefix(std::move(prefix)), m_codec(codec), m_error(error) {}
+  // Messages name the field after `owner` ("variable \"title\"") when there is one.
+  JsonFieldReader(const Json& object, std::string owner, const TextCodec& codec, std::string& error)
+      : m_object(object), m_owner(std::move(owner)), m_codec(codec), m_error(error) {}
 
-  bool OnlyKeys(const QStringList& known);
-  bool Has(const QString& key) const { return m_object.contains(key); }
-  bool Int(const QString& key, int32_t& out);
+  bool OnlyKeys(std::initializer_list<const char*> known);
+  bool OnlyKeys(const std::vector<std::string>& known);
+  bool Has(const std::string& key) const { return m_object.contains(key); }
+  bool Int(const std::string& key, int32_t& out);
+  // An integer from `low` to `high`.
+  bool IntIn(const std::string& key, int32_t low, int32_t high, int32_t& out);
   // A text: the stored format ends a text at its first zero byte, so none may
   // hold one.
-  bool Text(const QString& key, std::string& out);
+  bool Text(const std::string& key, std::string& out);
   // Bytes that may hold zero bytes.
-  bool Bytes(const QString& key, std::string& out);
+  bool Bytes(const std::string& key, std::string& out);
 
-  bool Fail(const std::string& name, const std::string& problem);
-  std::string Name(const QString& key) const { return m_prefix + key.toStdString(); }
+  bool Fail(const std::string& key, const std::string& problem);
 
  private:
-  bool Missing(const QString& key);
+  bool Missing(const std::string& key);
 
-  const QJsonObject& m_object;
-  std::string m_prefix;
+  const Json& m_object;
+  std::string m_owner;
   const TextCodec& m_codec;
   std::string& m_error;
 };

@@ -1,67 +1,76 @@
 #include "tools/common/text_codec.h"
 
-#include <iconv.h>
-
-#include <cerrno>
-#include <vector>
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <map>
 
 namespace tool_files {
 namespace {
 
-const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+constexpr unsigned kUtf8Page = 65001;
+constexpr unsigned kGb18030Page = 54936;
+constexpr unsigned kKoi8rPage = 20866;
+constexpr unsigned kIso8859Base = 28590;
 
-// The whole input converted, or nullopt at the first byte sequence or
-// character that does not convert.
-std::optional<std::string> Convert(const std::string& to, const std::string& from,
-                                   const std::string& input) {
-  const iconv_t converter = iconv_open(to.c_str(), from.c_str());
-  if (converter == kNoConverter) return std::nullopt;
-  std::string output;
-  std::vector<char> buffer(4 * input.size() + 16);
-  char* in = const_cast<char*>(input.data());
-  size_t inLeft = input.size();
-  bool ok = true;
-  for (bool flushing = false;;) {
-    char* out = buffer.data();
-    size_t outLeft = buffer.size();
-    // A last call without input ends any shift state of the code page.
-    const size_t result = flushing ? iconv(converter, nullptr, nullptr, &out, &outLeft)
-                                   : iconv(converter, &in, &inLeft, &out, &outLeft);
-    output.append(buffer.data(), static_cast<size_t>(out - buffer.data()));
-    if (result == static_cast<size_t>(-1) && errno == E2BIG) continue;
-    if (result == static_cast<size_t>(-1)) {
-      ok = false;
-      break;
-    }
-    if (flushing) break;
-    flushing = true;
+// Lower case, without the separators that names are written with or without.
+std::string Folded(const std::string& name) {
+  std::string folded;
+  for (const char c : name) {
+    if (c != '-' && c != '_')
+      folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
-  iconv_close(converter);
-  if (!ok) return std::nullopt;
-  return output;
+  return folded;
+}
+
+// The number after `prefix`, or 0.
+unsigned NumberAfter(const std::string& folded, const std::string& prefix) {
+  if (folded.rfind(prefix, 0) != 0 || folded.size() == prefix.size() ||
+      folded.size() > prefix.size() + 5) {
+    return 0;
+  }
+  const std::string digits = folded.substr(prefix.size());
+  if (!std::all_of(digits.begin(), digits.end(), [](char c) { return std::isdigit(c); })) return 0;
+  return static_cast<unsigned>(std::strtoul(digits.c_str(), nullptr, 10));
 }
 
 }  // namespace
 
-std::optional<TextCodec> TextCodec::Open(const std::string& name) {
-  for (const auto& [to, from] : {std::pair{name, std::string(kUtf8)}, {kUtf8, name}}) {
-    const iconv_t converter = iconv_open(to.c_str(), from.c_str());
-    if (converter == kNoConverter) return std::nullopt;
-    iconv_close(converter);
+unsigned CodePageNumber(const std::string& name) {
+  static const std::map<std::string, unsigned> kNamed = {
+      {"utf8", kUtf8Page}, {"shiftjis", 932},         {"sjis", 932},     {"gbk", 936},
+      {"big5", 950},       {"gb18030", kGb18030Page}, {"latin1", 28591}, {"koi8r", kKoi8rPage}};
+  const std::string folded = Folded(name);
+  if (const auto named = kNamed.find(folded); named != kNamed.end()) return named->second;
+  if (const unsigned part = NumberAfter(folded, "iso8859"); part >= 1 && part <= 16) {
+    return kIso8859Base + part;
   }
-  return TextCodec(name);
+  for (const char* prefix : {"windows", "cp", "ibm"}) {
+    if (const unsigned number = NumberAfter(folded, prefix)) return number;
+  }
+  return 0;
+}
+
+std::string IconvName(unsigned codePage) {
+  if (codePage == kUtf8Page) return TextCodec::kUtf8;
+  if (codePage == kGb18030Page) return "GB18030";
+  if (codePage == kKoi8rPage) return "KOI8-R";
+  if (codePage > kIso8859Base && codePage <= kIso8859Base + 16) {
+    return "ISO-8859-" + std::to_string(codePage - kIso8859Base);
+  }
+  return "CP" + std::to_string(codePage);
 }
 
 std::optional<std::string> TextCodec::ToUtf8(const std::string& bytes) const {
-  std::optional<std::string> text = Convert(kUtf8, m_name, bytes);
+  std::optional<std::string> text = Convert(bytes, false);
   // Some code pages read several byte sequences as one character; only text
   // that comes back unchanged may be shown as text.
-  if (!text || Convert(m_name, kUtf8, *text) != bytes) return std::nullopt;
+  if (!text || Convert(*text, true) != bytes) return std::nullopt;
   return text;
 }
 
 std::optional<std::string> TextCodec::FromUtf8(const std::string& utf8) const {
-  return Convert(m_name, kUtf8, utf8);
+  return Convert(utf8, true);
 }
 
 }  // namespace tool_files

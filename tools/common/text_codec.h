@@ -1,5 +1,7 @@
 // Converts the 8-bit text the executables store between its code page and
-// UTF-8, with the system's iconv.
+// UTF-8, with the system's own converters: iconv on Linux, the code-page
+// functions on Windows. Both accept the same names, so that a command line
+// means the same on either.
 #pragma once
 
 #include <optional>
@@ -11,7 +13,9 @@ class TextCodec {
  public:
   static constexpr char kUtf8[] = "UTF-8";
 
-  // Nullopt when iconv knows no such code page.
+  // Nullopt when the name is not one of ours or the system lacks the page.
+  // Names: UTF-8, windows-NNNN, cpNNNN, ibmNNN, Shift_JIS, GBK, GB18030, Big5,
+  // ISO-8859-N, KOI8-R (any case, "-" and "_" optional).
   static std::optional<TextCodec> Open(const std::string& name);
 
   const std::string& Name() const { return m_name; }
@@ -24,8 +28,17 @@ class TextCodec {
   std::optional<std::string> FromUtf8(const std::string& utf8) const;
 
  private:
-  explicit TextCodec(std::string name) : m_name(std::move(name)) {}
+  TextCodec(std::string name, unsigned codePage) : m_name(std::move(name)), m_codePage(codePage) {}
+  // One way, the whole input or nothing; `toPage` from UTF-8 into the page.
+  std::optional<std::string> Convert(const std::string& input, bool toPage) const;
+
   std::string m_name;
+  unsigned m_codePage;
 };
+
+// The Windows code page number a name stands for, or 0 when it is none of ours.
+unsigned CodePageNumber(const std::string& name);
+// The name iconv knows the code page under.
+std::string IconvName(unsigned codePage);
 
 }  // namespace tool_files

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/file_io.h"
 
@@ -18,7 +19,17 @@ struct ScopedFile {
   platform::HFILE file;
 };
 
+enum class CopyResult { kOk, kReadFailed, kWriteFailed };
+
 // Copies `count` bytes from the current position of one file to the other's.
-bool CopyBytes(platform::HFILE from, platform::HFILE to, int64_t count);
+// Reading short of `count` is a read failure.
+CopyResult CopyBytes(platform::HFILE from, platform::HFILE to, int64_t count);
+
+// The whole file, or standard input for "-"; on failure a line "PATH: reason"
+// in `error`.
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
+// Writes the file through a temporary one (tools/common/output_file.h), or
+// standard output for "-"; on failure a line "PATH: reason" in `error`.
+bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string& error);
 
 }  // namespace tool_files

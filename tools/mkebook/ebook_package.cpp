@@ -9,7 +9,11 @@
 #include "formats/table_rules.h"
 #include "platform/durable_files.h"
 #include "platform/file_io.h"
+#include "platform/path.h"
+#include "tools/common/output_file.h"
 #include "tools/common/tool_files.h"
+#include "tools/common/tool_paths.h"
+#include "tools/mkebook/package_checks.h"
 
 namespace packing {
 
@@ -20,30 +24,50 @@ using formats::CFieldStream;
 namespace {
 
 using tool_files::CopyBytes;
+using tool_files::CopyResult;
 using tool_files::ScopedFile;
 
+// "PATH: reason" for a file that would not open for reading.
+std::string OpenFailure(const std::string& path) {
+  std::error_code failed;
+  const auto status = std::filesystem::status(tool_files::FsPath(path), failed);
+  if (std::filesystem::is_directory(status)) return path + ": is a folder";
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    return path + ": is no plain file";
+  }
+  return path + ": " + tool_files::SystemReason();
+}
+
 // Writes the program part, the table and the trailer to an open, empty file.
-bool WritePackage(HFILE in, int32_t programLength, const EBookPackage& package, HFILE out,
-                  std::string& error) {
-  if (_llseek(in, 0, FILE_BEGIN) != 0 || !CopyBytes(in, out, programLength)) {
-    error = "copying the program failed";
+bool WritePackage(HFILE in, const std::string& program, int32_t programLength,
+                  const EBookPackage& package, tool_files::OutputFile& out, std::string& error) {
+  const CopyResult copied = _llseek(in, 0, FILE_BEGIN) != 0
+                                ? CopyResult::kReadFailed
+                                : CopyBytes(in, out.Handle(), programLength);
+  if (copied != CopyResult::kOk) {
+    error = copied == CopyResult::kWriteFailed ? out.WriteFailure()
+                                               : program + ": " + tool_files::SystemReason();
     return false;
   }
-  if (!package.table.Write(out)) {
-    error = "writing the variable table failed";
+  if (!package.table.Write(out.Handle())) {
+    error = out.WriteFailure();
     return false;
   }
   // Every position of the package must stay addressable by 32-bit offsets.
-  const int32_t tableEnd = _llseek(out, 0, FILE_CURRENT);
-  if (tableEnd < 0 || tableEnd > std::numeric_limits<int32_t>::max() - CEBookTrailer::kSize) {
-    error = "the packed E-Book would reach 2 GiB";
+  const int32_t tableEnd = _llseek(out.Handle(), 0, FILE_CURRENT);
+  if (tableEnd < 0) {
+    error = out.WriteFailure();
+    return false;
+  }
+  if (tableEnd > std::numeric_limits<int32_t>::max() - CEBookTrailer::kSize) {
+    error = out.Target() + ": the packed E-Book would reach 2 GiB";
     return false;
   }
   CEBookTrailer trailer = package.trailer;
   trailer.m_nTableOffset = programLength;
-  CFieldStream stream(CFieldStream::kWrite, out);
+  CFieldStream stream(CFieldStream::kWrite, out.Handle());
   if (!trailer.Transfer(stream)) {
-    error = "writing the trailer failed";
+    error = out.WriteFailure();
     return false;
   }
   return true;
@@ -98,12 +122,11 @@ PackageStatus ReadPackage(HFILE file, EBookPackage& package, int32_t* tableEnd) 
   return PackageStatus::kOk;
 }
 
-bool LoadPackage(const Path& wide, EBookPackage& package, std::string& error,
+bool LoadPackage(const std::string& path, EBookPackage& package, std::string& error,
                  std::vector<std::string>* cutTexts) {
-  ScopedFile in(_lopen(wide, OF_SHARED_READ));
-  const std::string path = Utf8FromPath(wide);
+  ScopedFile in(_lopen(PathFromUtf8(path), OF_SHARED_READ));
   if (in.file == HFILE_ERROR) {
-    error = "cannot open " + path;
+    error = OpenFailure(path);
     return false;
   }
   switch (ReadPackage(in.file, package)) {
@@ -111,7 +134,7 @@ bool LoadPackage(const Path& wide, EBookPackage& package, std::string& error,
       if (cutTexts) *cutTexts = TextsCutAtZero(in.file, package);
       return true;
     case PackageStatus::kNoTrailer:
-      error = path + " does not end with an E-Book trailer";
+      error = path + ": does not end with an E-Book trailer";
       return false;
     case PackageStatus::kBadTable:
       error = path + ": the variable table at offset " +
@@ -121,20 +144,16 @@ bool LoadPackage(const Path& wide, EBookPackage& package, std::string& error,
   return false;
 }
 
-bool PackEBook(const Path& programPath, const EBookPackage& package, const Path& outputPath,
+bool PackEBook(const std::string& program, const EBookPackage& package, const std::string& output,
                std::string& error) {
-  namespace fs = std::filesystem;
-  std::error_code failed;
-  const uintmax_t size = fs::file_size(programPath, failed);
-  const fs::perms permissions = fs::status(programPath, failed).permissions();
-  ScopedFile in(_lopen(programPath, OF_SHARED_READ));
-  const std::string program = Utf8FromPath(programPath), output = Utf8FromPath(outputPath);
-  if (in.file == HFILE_ERROR || failed) {
-    error = "cannot open " + program;
+  ScopedFile in(_lopen(PathFromUtf8(program), OF_SHARED_READ));
+  if (in.file == HFILE_ERROR) {
+    error = OpenFailure(program);
     return false;
   }
-  if (size > uintmax_t{std::numeric_limits<int32_t>::max()}) {
-    error = program + " is 2 GiB or larger";
+  const int64_t size = BytesLeft(in.file);
+  if (size > int64_t{std::numeric_limits<int32_t>::max()} || _llseek(in.file, 0, FILE_END) < 0) {
+    error = program + ": is 2 GiB or larger";
     return false;
   }
   // Repacking an E-Book replaces its table instead of stacking a second one.
@@ -145,37 +164,23 @@ bool PackEBook(const Path& programPath, const EBookPackage& package, const Path&
       programLength = existing.trailer.m_nTableOffset;
       break;
     case PackageStatus::kNoTrailer:
-      break;
+      if (!LooksLikeDamagedEBook(in.file)) break;
+      error = program + ": ends like an E-Book whose trailer is cut short or damaged; " +
+              "pack the program it was made from";
+      return false;
     case PackageStatus::kBadTable:
-      error = program + " ends with an E-Book trailer but its variable table cannot be read";
+      error = program + ": ends with an E-Book trailer but its variable table cannot be read";
       return false;
   }
-
-  const Path temporary = outputPath + PathFromUtf8(".partial");
-  bool ok = false;
-  {
-    ScopedFile out(_lcreat(temporary, static_cast<unsigned>(permissions & fs::perms::mask)));
-    if (out.file == HFILE_ERROR) {
-      error = "cannot create " + output;
-      return false;
-    }
-    ok = WritePackage(in.file, programLength, package, out.file, error);
-    if (!ok) error = output + ": " + error;
-    if (ok && !FlushFile(out.file)) {
-      error = "cannot write " + output;
-      ok = false;
-    }
+  tool_files::OutputFile out;
+  if (!out.Open(output, program, error) ||
+      !WritePackage(in.file, program, programLength, package, out, error)) {
+    return false;
   }
-  // The program's permissions, exactly (the umask may have taken some), then
-  // the output replaced where it exists, on Windows too.
-  if (ok) fs::permissions(temporary, permissions, failed);
-  if (ok && !failed) fs::rename(temporary, outputPath, failed);
-  if (ok && failed) {
-    error = "cannot replace " + output + ": " + failed.message();
-    ok = false;
-  }
-  if (!ok) fs::remove(temporary, failed);
-  return ok;
+  // Windows renames nothing over a file still open: repacking in place needs the program closed.
+  _lclose(in.file);
+  in.file = HFILE_ERROR;
+  return out.Commit(error);
 }
 
 }  // namespace packing

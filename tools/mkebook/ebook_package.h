@@ -9,7 +9,6 @@
 
 #include "formats/ebook_trailer.h"
 #include "formats/variable_table.h"
-#include "platform/path.h"
 
 namespace packing {
 
@@ -33,7 +32,7 @@ PackageStatus ReadPackage(platform::HFILE file, EBookPackage& package, int32_t* 
 // false with a one-line reason in `error`. `cutTexts`, when given, receives the
 // names ("variables[2].value") of the texts stored with a zero byte inside: the
 // table read keeps only what comes before it.
-bool LoadPackage(const platform::Path& path, EBookPackage& package, std::string& error,
+bool LoadPackage(const std::string& path, EBookPackage& package, std::string& error,
                  std::vector<std::string>* cutTexts = nullptr);
 
 // Writes `output`: the program part of `program` (the whole file, or for an
@@ -41,7 +40,7 @@ bool LoadPackage(const platform::Path& path, EBookPackage& package, std::string&
 // then the trailer with its table offset set. The output keeps the program's
 // permissions and appears only once it is complete. On failure returns false
 // with a one-line reason in `error` and leaves no output behind.
-bool PackEBook(const platform::Path& program, const EBookPackage& package,
-               const platform::Path& output, std::string& error);
+bool PackEBook(const std::string& program, const EBookPackage& package, const std::string& output,
+               std::string& error);
 
 }  // namespace packing

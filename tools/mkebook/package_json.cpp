@@ -1,10 +1,5 @@
 #include "tools/mkebook/package_json.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
-#include <QJsonValue>
 #include <cstdint>
 
 #include "tools/common/json_fields.h"
@@ -15,6 +10,7 @@ namespace {
 using formats::CEBookTrailer;
 using formats::CVariable;
 using tool_files::BytesToJson;
+using tool_files::Json;
 using tool_files::JsonFieldReader;
 using tool_files::TextCodec;
 
@@ -28,26 +24,32 @@ std::string IdBytes(const CEBookTrailer& trailer) {
   return block.substr(0, block.find_last_not_of('\0') + 1);
 }
 
-bool ReadOpaque(const QJsonObject& root, JsonFieldReader& reader, CEBookTrailer& trailer) {
+bool ReadOpaque(const Json& root, JsonFieldReader& reader, CEBookTrailer& trailer) {
   if (!root.contains("opaque")) return true;
   int32_t* fields[] = {&trailer.m_nField2, &trailer.m_nField3, &trailer.m_nField4,
                        &trailer.m_nField5, &trailer.m_nField7, &trailer.m_nField8};
-  const QJsonValue value = root.value("opaque");
-  const QJsonArray list = value.toArray();
-  bool ok = value.isArray() && list.size() == 6;
-  for (int i = 0; ok && i < 6; ++i) ok = tool_files::ToInt32(list[i], *fields[i]);
+  const Json& list = root["opaque"];
+  bool ok = list.is_array() && list.size() == 6;
+  for (size_t i = 0; ok && i < 6; ++i) ok = tool_files::ToInt32(list[i], *fields[i]);
   return ok || reader.Fail("opaque", "must be a list of six 32-bit integers");
 }
 
-bool ReadVariable(const QJsonValue& value, int index, const TextCodec& codec, CVariable& variable,
+// Named by its ident where it has one, else by its place in the list.
+std::string VariableName(const Json& object, size_t index) {
+  const auto ident = object.find("ident");
+  if (ident != object.end() && ident->is_string() && !ident->get<std::string>().empty()) {
+    return "variable \"" + ident->get<std::string>() + "\"";
+  }
+  return "variables[" + std::to_string(index) + "]";
+}
+
+bool ReadVariable(const Json& object, size_t index, const TextCodec& codec, CVariable& variable,
                   std::string& error) {
-  const std::string prefix = "variables[" + std::to_string(index) + "].";
-  if (!value.isObject()) {
-    error = "field \"variables[" + std::to_string(index) + "]\" must be an object";
+  if (!object.is_object()) {
+    error = "variables[" + std::to_string(index) + "] must be an object";
     return false;
   }
-  const QJsonObject object = value.toObject();
-  JsonFieldReader reader(object, prefix, codec, error);
+  JsonFieldReader reader(object, VariableName(object, index), codec, error);
   return reader.OnlyKeys({"ident", "prompt", "value", "editable", "type"}) &&
          reader.Text("ident", variable.m_strIdent) && reader.Text("prompt", variable.m_strPrompt) &&
          reader.Text("value", variable.m_strValue) &&
@@ -56,9 +58,9 @@ bool ReadVariable(const QJsonValue& value, int index, const TextCodec& codec, CV
 
 }  // namespace
 
-bool PackageFromJson(const QByteArray& json, const TextCodec& codec, EBookPackage& package,
+bool PackageFromJson(const std::string& json, const TextCodec& codec, EBookPackage& package,
                      std::string& error) {
-  QJsonObject root;
+  Json root;
   if (!tool_files::ParseJsonObject(json, root, error)) return false;
   JsonFieldReader reader(root, "", codec, error);
   std::string id;
@@ -75,14 +77,13 @@ bool PackageFromJson(const QByteArray& json, const TextCodec& codec, EBookPackag
   }
   package.trailer.SetId(id);
 
-  const QJsonValue variables = root.value("variables");
-  if (variables.isUndefined()) {
+  if (!root.contains("variables")) {
     error = "missing field \"variables\"";
     return false;
   }
-  if (!variables.isArray()) return reader.Fail("variables", "must be a list");
-  const QJsonArray list = variables.toArray();
-  for (int i = 0; i < list.size(); ++i) {
+  const Json& list = root["variables"];
+  if (!list.is_array()) return reader.Fail("variables", "must be a list");
+  for (size_t i = 0; i < list.size(); ++i) {
     CVariable variable;
     if (!ReadVariable(list[i], i, codec, variable, error)) return false;
     package.table.Add(variable);
@@ -90,25 +91,25 @@ bool PackageFromJson(const QByteArray& json, const TextCodec& codec, EBookPackag
   return true;
 }
 
-QByteArray PackageToJson(const EBookPackage& package, const TextCodec& codec) {
+std::string PackageToJson(const EBookPackage& package, const TextCodec& codec) {
   const CEBookTrailer& trailer = package.trailer;
-  QJsonArray variables;
+  Json variables = Json::array();
   for (int i = 0; i < package.table.GetSize(); ++i) {
     const CVariable& variable = package.table[i];
-    variables.append(QJsonObject{{"ident", BytesToJson(variable.m_strIdent, codec)},
-                                 {"prompt", BytesToJson(variable.m_strPrompt, codec)},
-                                 {"value", BytesToJson(variable.m_strValue, codec)},
-                                 {"editable", variable.m_bEditable},
-                                 {"type", variable.m_nType}});
+    variables.push_back({{"ident", BytesToJson(variable.m_strIdent, codec)},
+                         {"prompt", BytesToJson(variable.m_strPrompt, codec)},
+                         {"value", BytesToJson(variable.m_strValue, codec)},
+                         {"editable", variable.m_bEditable},
+                         {"type", variable.m_nType}});
   }
-  const QJsonObject root{
-      {"id", BytesToJson(IdBytes(trailer), codec)},
-      {"version", trailer.m_nVersion},
-      {"opaque", QJsonArray{trailer.m_nField2, trailer.m_nField3, trailer.m_nField4,
-                            trailer.m_nField5, trailer.m_nField7, trailer.m_nField8}},
-      {"rebranded", package.table.m_bRebranded},
-      {"variables", variables}};
-  return QJsonDocument(root).toJson(QJsonDocument::Indented);
+  const Json root = {{"id", BytesToJson(IdBytes(trailer), codec)},
+                     {"version", trailer.m_nVersion},
+                     {"opaque",
+                      {trailer.m_nField2, trailer.m_nField3, trailer.m_nField4, trailer.m_nField5,
+                       trailer.m_nField7, trailer.m_nField8}},
+                     {"rebranded", package.table.m_bRebranded},
+                     {"variables", variables}};
+  return tool_files::JsonText(root);
 }
 
 }  // namespace packing

@@ -15,7 +15,6 @@
 // zeros left off) is the id's base64. Line breaks in values are usually "\r\n".
 #pragma once
 
-#include <QByteArray>
 #include <string>
 
 #include "tools/common/text_codec.h"
@@ -25,9 +24,9 @@ namespace packing {
 
 // Fills `package` from JSON text. On failure returns false with a one-line
 // reason naming the offending field in `error`.
-bool PackageFromJson(const QByteArray& json, const tool_files::TextCodec& codec,
+bool PackageFromJson(const std::string& json, const tool_files::TextCodec& codec,
                      EBookPackage& package, std::string& error);
 
-QByteArray PackageToJson(const EBookPackage& package, const tool_files::TextCodec& codec);
+std::string PackageToJson(const EBookPackage& package, const tool_files::TextCodec& codec);
 
 }  // namespace packing

@@ -1,14 +1,22 @@
 // mkrebrander: stamps a copy of the bare rebrander program for one E-Book,
 // shows a rebrander's stamp, and makes a ready bundle of E-Book and rebrander.
-#include <QFile>
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "formats/ebook_trailer.h"
 #include "formats/rebrand_info.h"
+#include "platform/path.h"
 #include "tools/common/bare_rebrander.h"
+#include "tools/common/options.h"
+#include "tools/common/tool_files.h"
+#include "tools/common/tool_paths.h"
+#include "tools/mkebook/package_checks.h"
+#include "tools/mkrebrander/bare_check.h"
 #include "tools/mkrebrander/bundle.h"
 #include "tools/mkrebrander/stamp.h"
 #include "tools/mkrebrander/stamp_fields.h"
@@ -16,17 +24,28 @@
 namespace {
 
 using stamping::Stamp;
+using tool_files::kExitFailed;
+using tool_files::kExitOk;
+using tool_files::kExitUsage;
+using tool_files::ParsedArguments;
 using tool_files::TextCodec;
 
+// What the main window says when the author gave no status texts: what to do next.
+constexpr char kDefaultStatusBefore[] =
+    "Click Customize to put your own texts into this E-Book, then View E-Book to see them.";
+constexpr char kDefaultStatusAfter[] =
+    "This E-Book has been customized. Click View E-Book to open it.";
+
 constexpr char kUsage[] =
-    "usage: mkrebrander --output OUT [--for-ebook EBOOK] [--stamp STAMP.json]\n"
-    "                   [--ebook-file NAME --ebook-id ID --version N] [--title TEXT]\n"
+    "usage: mkrebrander -o OUT [--for-ebook EBOOK] [-s STAMP.json]\n"
+    "                   [--ebook-file NAME --ebook-id ID --ebook-version N] [--title TEXT]\n"
     "                   [--status-before TEXT] [--status-after TEXT] [--text3 TEXT]\n"
-    "                   [--allow-repeat 0|1] [--program BARE] [--encoding NAME]\n"
-    "       mkrebrander bundle --ebook EBOOK --output FOLDER [--windows] [--stamp STAMP.json]\n"
+    "                   [--allow-repeat 0|1] [-p BARE] [-e NAME]\n"
+    "       mkrebrander bundle --ebook EBOOK -o FOLDER [--windows] [--force] [-s STAMP.json]\n"
     "                   [--title TEXT] [--status-before TEXT] [--status-after TEXT]\n"
-    "                   [--text3 TEXT] [--allow-repeat 0|1] [--program BARE] [--encoding NAME]\n"
-    "       mkrebrander dump REBRANDER [--encoding NAME]\n"
+    "                   [--text3 TEXT] [--allow-repeat 0|1] [-p BARE] [-e NAME]\n"
+    "       mkrebrander dump REBRANDER [-e NAME] [-o FILE]\n"
+    "       mkrebrander --help | --version\n"
     "\n"
     "The first form writes OUT: the bare rebrander with a stamp that ties it to one\n"
     "E-Book and carries the texts it shows. --for-ebook takes the E-Book's file name,\n"
@@ -37,206 +56,265 @@ constexpr char kUsage[] =
     "\n"
     "bundle makes FOLDER, holding a copy of EBOOK and a rebrander stamped for it, and\n"
     "an archive of it beside it: FOLDER.tar.gz, or with --windows (the Windows\n"
-    "rebrander.exe) FOLDER.zip. Neither may exist yet.\n"
+    "rebrander.exe) FOLDER.zip. Neither may exist yet. An E-Book already marked\n"
+    "customized is refused unless --force is given.\n"
+    "\n"
+    "The E-Book is checked first, as `mkebook check` checks it, and BARE must be\n"
+    "the bare rebrander: it carries a mark that no other program does.\n"
     "\n"
     "dump prints a rebrander's stamp as JSON, the form --stamp reads:\n"
-    "  {\"ebook-file\": \"mybook\", \"ebook-id\": \"My Book 1.0\", \"version\": 3,\n"
+    "  {\"ebook-file\": \"mybook\", \"ebook-id\": \"My Book 1.0\", \"ebook-version\": 3,\n"
     "   \"title\": \"My Book\", \"status-before\": \"...\", \"status-after\": \"...\",\n"
     "   \"text3\": \"\", \"allow-repeat\": 0}\n"
     "Every field of the file is optional; options given on the command line win over\n"
     "it, and --for-ebook over both.\n"
     "\n"
-    "Texts are 8-bit, in UTF-8 unless --encoding names another code page that iconv\n"
-    "knows (windows-1252 for a Windows E-Book): texts on the command line and in the\n"
+    "Options:\n"
+    "  -o, --output PATH     the rebrander, the bundle's folder, or the dump's file\n"
+    "                        (- or left out for dump: standard output)\n"
+    "  -s, --stamp FILE      the stamp's fields as JSON; - reads standard input\n"
+    "  -p, --program BARE    the bare rebrander to stamp\n"
+    "  -e, --encoding NAME   the code page of the texts (see mkebook --help)\n"
+    "  -h, --help            show this help and exit\n"
+    "  -V, --version         show the version of mkrebrander and exit\n"
+    "Options and operands come in any order; -- ends the options.\n"
+    "\n"
+    "Texts are 8-bit, in UTF-8 unless --encoding names another code page\n"
+    "(windows-1252 for most Windows E-Books): texts on the command line and in the\n"
     "JSON are converted into it, and a character it cannot hold is refused. In the\n"
     "JSON, bytes that are not text in the code page are {\"base64\": \"...\"}. Without\n"
     "--encoding, command-line texts are taken byte for byte.\n"
     "\n"
     "BARE defaults to the bare rebrander installed with this tool (rebrander, or\n"
-    "rebrander.exe with --windows).\n";
+    "rebrander.exe with --windows).\n"
+    "\n"
+    "Exit status: 0 on success, 1 when the work failed, 2 for a usage error.\n";
 
 int Fail(const std::string& problem) {
   std::cerr << "mkrebrander: " << problem << '\n';
-  return 2;
+  return kExitFailed;
 }
 
-// "--name value" pairs and the flags in `flags`; every name must be known and
-// given once.
-bool ParseOptions(int first, int argc, char** argv, const std::set<std::string>& known,
-                  const std::set<std::string>& flags, std::map<std::string, std::string>& options,
-                  std::string& error) {
-  for (int i = first; i < argc; ++i) {
-    const std::string name = argv[i];
-    if (!known.count(name) && !flags.count(name)) {
-      error = "unknown argument " + name + " (see --help)";
-      return false;
-    }
-    if (options.count(name)) {
-      error = name + " given twice";
-      return false;
-    }
-    if (flags.count(name)) {
-      options[name] = "1";
-      continue;
-    }
-    if (i + 1 >= argc) {
-      error = name + " needs a value";
-      return false;
-    }
-    options[name] = argv[++i];
-  }
-  return true;
+void Warn(const std::string& warning) {
+  std::cerr << "mkrebrander: " << warning << '\n';
 }
 
-std::optional<TextCodec> OpenCodec(std::map<std::string, std::string>& options) {
-  return TextCodec::Open(options.count("--encoding") ? options["--encoding"] : TextCodec::kUtf8);
+int Usage(const std::string& problem) {
+  std::cerr << "mkrebrander: " << problem << " (see --help)\n";
+  return kExitUsage;
+}
+
+std::optional<TextCodec> OpenCodec(const ParsedArguments& args) {
+  return TextCodec::Open(args.Has("encoding") ? args.Value("encoding") : TextCodec::kUtf8);
 }
 
 // The stamp from --stamp, the command line and the E-Book, in rising order of
-// precedence; empty `ebook` when the stamp is not for a given E-Book.
-bool GatherStamp(std::map<std::string, std::string>& options, const std::string& ebook,
-                 const TextCodec& codec, Stamp& stamp, std::string& error) {
+// precedence; empty `ebook` when the stamp is not for a given E-Book. Returns
+// the exit status of a failure, or kExitOk.
+int GatherStamp(const ParsedArguments& args, const std::string& ebook, const TextCodec& codec,
+                Stamp& stamp, packing::EBookPackage& package) {
   std::set<std::string> given;
-  if (options.count("--stamp")) {
-    QFile file(QString::fromStdString(options["--stamp"]));
-    if (!file.open(QIODevice::ReadOnly)) {
-      error = "cannot read " + options["--stamp"] + ": " + file.errorString().toStdString();
-      return false;
-    }
-    if (!stamping::StampFromJson(file.readAll(), codec, stamp, given, error)) {
-      error = options["--stamp"] + ": " + error;
-      return false;
+  std::string error;
+  if (args.Has("stamp")) {
+    const std::string& path = args.Value("stamp");
+    std::string json;
+    if (!tool_files::ReadWholeFile(path, json, error)) return Fail(error);
+    if (!stamping::StampFromJson(json, codec, stamp, given, error)) {
+      return Fail((path == "-" ? "standard input" : path) + ": " + error);
     }
   }
-  const bool raw = !options.count("--encoding");
+  const bool raw = !args.Has("encoding");
   for (const std::string& key : stamping::StampKeys()) {
-    const auto option = options.find("--" + key);
-    if (option == options.end()) continue;
-    if (!SetStampField(key, option->second, codec, raw, stamp, error)) return false;
+    if (!args.Has(key)) continue;
+    if (!SetStampField(key, args.Value(key), codec, raw, stamp, error)) return Usage(error);
     given.insert(key);
   }
-  if (!ebook.empty() && !stamping::StampForEBook(ebook, stamp, given, error)) return false;
-  for (const char* required : {"ebook-file", "ebook-id", "version", "title"}) {
-    if (!given.count(required)) {
-      error = std::string("missing --") + required + " (see --help)";
-      return false;
+  if (!ebook.empty()) {
+    if (!stamping::StampForEBook(ebook, codec, raw, stamp, given, package, error)) {
+      return Fail(error);
     }
+    // The E-Book is checked as mkebook checks it: its rebrander would ship it.
+    const packing::PackageFindings found = packing::CheckPackage(package);
+    for (const std::string& warning : found.warnings) Warn(ebook + ": warning: " + warning);
+    if (!found.refusals.empty()) return Fail(ebook + ": " + found.refusals.front());
+  }
+  for (const auto& [key, text] : {std::pair{"status-before", kDefaultStatusBefore},
+                                  std::pair{"status-after", kDefaultStatusAfter}}) {
+    if (!given.count(key)) SetStampField(key, text, codec, raw, stamp, error);
+  }
+  for (const char* required : {"ebook-file", "ebook-id", "ebook-version", "title"}) {
+    if (!given.count(required)) return Usage(std::string("missing --") + required);
   }
   const std::string& file = stamp.info.m_strEBookFile;
-  if (file.empty() || file.find('/') != std::string::npos) {
-    error = "--ebook-file must be a file name without a folder";
-    return false;
+  // A "\\" byte may be the second byte of a character in a double-byte code
+  // page; a name given in UTF-8 shows a folder by either separator.
+  const std::string asGiven = args.Has("ebook-file") ? args.Value("ebook-file") : "";
+  if (file.empty() || file.find('/') != std::string::npos ||
+      asGiven.find('\\') != std::string::npos) {
+    return Usage("--ebook-file must be a file name without a folder");
+  }
+  if (stamp.info.m_strEBookId.size() > formats::CEBookTrailer::kIdSize) {
+    return Usage("--ebook-id is " + std::to_string(stamp.info.m_strEBookId.size()) +
+                 " bytes long; at most " + std::to_string(formats::CEBookTrailer::kIdSize) +
+                 " fit, or it matches no E-Book");
   }
   if (stamp.info.m_bAllowRepeat != 0 && stamp.info.m_bAllowRepeat != 1) {
-    error = "--allow-repeat must be 0 or 1";
-    return false;
+    return Usage("--allow-repeat must be 0 or 1");
   }
-  return true;
+  return kExitOk;
 }
 
-bool BareProgram(std::map<std::string, std::string>& options, bool windows, std::string& program,
+bool BareProgram(const ParsedArguments& args, bool windows, std::string& program,
                  std::string& error) {
-  if (options.count("--program")) {
-    program = options["--program"];
-    return true;
+  if (args.Has("program")) {
+    program = args.Value("program");
+    return stamping::IsBareRebrander(program, error);
   }
   const char* name = windows ? tool_files::kWindowsRebrander : tool_files::kLinuxRebrander;
   program = tool_files::FindBareRebrander(name);
   if (program.empty()) error = std::string("no bare ") + name + " installed; give --program";
-  return !program.empty();
+  return !program.empty() && stamping::IsBareRebrander(program, error);
 }
 
-std::set<std::string> StampOptions(bool withIdentity) {
-  std::set<std::string> options = {"--program", "--output", "--stamp", "--encoding"};
-  for (const std::string& key : stamping::StampKeys()) {
-    if (withIdentity || (key != "ebook-file" && key != "ebook-id" && key != "version")) {
-      options.insert("--" + key);
-    }
+// Any byte outside ASCII in the texts a Windows bundle shows.
+bool HoldsNonAscii(const Stamp& stamp, const packing::EBookPackage& package) {
+  std::string texts = stamp.info.m_strTitle + stamp.info.m_strStatusBefore +
+                      stamp.info.m_strStatusAfter + stamp.info.m_strText3;
+  for (int i = 0; i < package.table.GetSize(); ++i) {
+    texts += package.table[i].m_strPrompt + package.table[i].m_strValue;
   }
-  return options;
+  return std::any_of(texts.begin(), texts.end(), [](char c) { return c & 0x80; });
 }
 
-int StampCommand(int argc, char** argv) {
-  std::set<std::string> known = StampOptions(true);
-  known.insert("--for-ebook");
-  std::map<std::string, std::string> options;
-  std::string error;
-  if (!ParseOptions(1, argc, argv, known, {}, options, error)) return Fail(error);
-  if (!options.count("--output")) return Fail("missing --output (see --help)");
-  const std::string ebook = options.count("--for-ebook") ? options["--for-ebook"] : "";
-  for (const char* taken : {"--ebook-file", "--ebook-id", "--version"}) {
-    if (!ebook.empty() && options.count(taken)) {
-      return Fail(std::string("--for-ebook takes ") + taken + " from the E-Book; leave it out");
+int StampCommand(const ParsedArguments& args, const TextCodec& codec) {
+  const std::string ebook = args.Has("for-ebook") ? args.Value("for-ebook") : "";
+  for (const char* taken : {"ebook-file", "ebook-id", "ebook-version"}) {
+    if (!ebook.empty() && args.Has(taken)) {
+      return Usage(std::string("--for-ebook takes --") + taken + " from the E-Book; leave it out");
     }
   }
-  const auto codec = OpenCodec(options);
-  if (!codec) return Fail("unknown encoding " + options["--encoding"]);
   Stamp stamp;
-  std::string program, warning;
-  if (!GatherStamp(options, ebook, *codec, stamp, error) ||
-      !BareProgram(options, false, program, error) ||
-      !stamping::StampRebrander(program, options["--output"], stamp.info, stamp.version, error,
+  packing::EBookPackage package;
+  std::string program, error, warning;
+  if (const int status = GatherStamp(args, ebook, codec, stamp, package); status != kExitOk) {
+    return status;
+  }
+  if (!BareProgram(args, false, program, error) ||
+      !stamping::StampRebrander(program, args.Value("output"), stamp.info, stamp.version, error,
                                 &warning)) {
     return Fail(error);
   }
-  if (!warning.empty()) std::cerr << "mkrebrander: warning: " << warning << '\n';
-  return 0;
+  if (!warning.empty()) Warn("warning: " + warning);
+  return kExitOk;
 }
 
-int BundleCommand(int argc, char** argv) {
-  std::set<std::string> known = StampOptions(false);
-  known.insert("--ebook");
-  std::map<std::string, std::string> options;
-  std::string error;
-  if (!ParseOptions(2, argc, argv, known, {"--windows"}, options, error)) return Fail(error);
-  for (const char* required : {"--ebook", "--output"}) {
-    if (!options.count(required)) return Fail(std::string("missing ") + required + " (see --help)");
-  }
-  const auto codec = OpenCodec(options);
-  if (!codec) return Fail("unknown encoding " + options["--encoding"]);
-  const bool windows = options.count("--windows");
+int BundleCommand(const ParsedArguments& args, const TextCodec& codec) {
+  const bool windows = args.Has("windows");
   Stamp stamp;
-  std::string program;
-  if (!GatherStamp(options, options["--ebook"], *codec, stamp, error) ||
-      !BareProgram(options, windows, program, error) ||
-      !stamping::MakeBundle(options["--ebook"], program, stamp, options["--output"], windows,
-                            error)) {
+  std::string program, error;
+  const std::string& ebook = args.Value("ebook");
+  packing::EBookPackage package;
+  if (const int status = GatherStamp(args, ebook, codec, stamp, package); status != kExitOk) {
+    return status;
+  }
+  if (package.table.m_bRebranded == 1 && !args.Has("force")) {
+    return Fail(ebook + ": is already marked customized, and its buyers could not customize it; " +
+                "bundle the E-Book before customizing it, or give --force");
+  }
+  if (windows && !args.Has("encoding") && HoldsNonAscii(stamp, package)) {
+    Warn(ebook + ": warning: texts beyond ASCII without --encoding are shown as UTF-8 bytes " +
+         "on Windows; name the E-Book's code page, such as --encoding windows-1252");
+  }
+  if (!BareProgram(args, windows, program, error) ||
+      !stamping::MakeBundle(ebook, program, stamp, args.Value("output"), windows, error)) {
     return Fail(error);
   }
-  return 0;
+  return kExitOk;
 }
 
-int DumpCommand(int argc, char** argv) {
-  if (argc < 3) return Fail("dump needs the rebrander's path (see --help)");
-  std::map<std::string, std::string> options;
-  std::string error;
-  if (!ParseOptions(3, argc, argv, {"--encoding"}, {}, options, error)) return Fail(error);
-  const auto codec = OpenCodec(options);
-  if (!codec) return Fail("unknown encoding " + options["--encoding"]);
-  const std::string path = argv[2];
-  const formats::CRebrandInfo info(path);
+int DumpCommand(const ParsedArguments& args, const TextCodec& codec) {
+  const std::string& path = args.operands[1];
+  const formats::CRebrandInfo info(platform::PathFromUtf8(path));
   if (info.HasError()) {
-    return Fail(QFile::exists(QString::fromStdString(path)) ? path + " carries no stamp"
-                                                            : "cannot open " + path);
+    std::error_code failed;
+    return Fail(std::filesystem::is_regular_file(tool_files::FsPath(path), failed)
+                    ? path + ": carries no stamp"
+                    : path + ": cannot be read");
   }
   const Stamp stamp{info.Info(), info.Trailer().m_nVersion};
-  std::cout << stamping::StampToJson(stamp, *codec).toStdString() << std::flush;
-  return std::cout ? 0 : Fail("cannot write the output");
+  std::string error;
+  const std::string output = args.Has("output") ? args.Value("output") : "-";
+  return tool_files::WriteWholeFile(output, stamping::StampToJson(stamp, codec), error)
+             ? kExitOk
+             : Fail(error);
+}
+
+std::vector<tool_files::OptionSpec> Specs() {
+  std::vector<tool_files::OptionSpec> specs = {
+      {"output", 'o'},         {"stamp", 's'},     {"program", 'p'},      {"encoding", 'e'},
+      {"for-ebook", 0},        {"ebook", 0},       {"windows", 0, false}, {"help", 'h', false},
+      {"version", 'V', false}, {"force", 0, false}};
+  for (const std::string& key : stamping::StampKeys()) specs.push_back({key, 0});
+  return specs;
+}
+
+// The options each command takes.
+std::set<std::string> Allowed(const std::string& command) {
+  if (command == "dump") return {"output", "encoding"};
+  std::set<std::string> allowed = {"output", "stamp", "program", "encoding"};
+  for (const std::string& key : stamping::StampKeys()) allowed.insert(key);
+  if (command == "bundle") {
+    allowed.insert({"ebook", "windows", "force"});
+    for (const char* taken : {"ebook-file", "ebook-id", "ebook-version"}) allowed.erase(taken);
+  } else {
+    allowed.insert("for-ebook");
+  }
+  return allowed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string command = argc > 1 ? argv[1] : "";
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
-      return 0;
+  ParsedArguments args;
+  std::string error;
+  if (!tool_files::ParseArguments(tool_files::ToolArguments(argc, argv), Specs(), args, error)) {
+    return Usage(error);
+  }
+  if (args.Has("help")) {
+    std::cout << kUsage << "\nWithout --status-before and --status-after, the main window says\n"
+              << "before customizing: " << kDefaultStatusBefore << "\n"
+              << "after customizing: " << kDefaultStatusAfter << "\n";
+    return kExitOk;
+  }
+  if (args.Has("version")) {
+    std::cout << "mkrebrander " REBRANDER_VERSION "\n";
+    return kExitOk;
+  }
+  if (args.options.empty() && args.operands.empty()) return Usage("no arguments given");
+  const std::string command = args.operands.empty() ? "" : args.operands[0];
+  if (!command.empty() && command != "bundle" && command != "dump") {
+    return Usage("unknown command " + command);
+  }
+  const std::set<std::string> allowed = Allowed(command);
+  for (const auto& [option, value] : args.options) {
+    if (!allowed.count(option)) {
+      return Usage((command.empty() ? "stamping" : command) + " takes no --" + option);
     }
   }
-  if (command == "dump") return DumpCommand(argc, argv);
-  if (command == "bundle") return BundleCommand(argc, argv);
-  if (command.empty()) return Fail("no arguments given (see --help)");
-  return StampCommand(argc, argv);
+  const size_t operands = command == "dump" ? 2 : command.empty() ? 0 : 1;
+  if (command == "dump" && args.operands.size() < 2)
+    return Usage("dump needs the rebrander's path");
+  if (args.operands.size() > operands)
+    return Usage("unexpected operand " + args.operands[operands]);
+  for (const char* required : {"output", "ebook"}) {
+    if (command != "dump" && (command == "bundle" || required == std::string("output")) &&
+        !args.Has(required)) {
+      return Usage(std::string("missing --") + required);
+    }
+  }
+  const auto codec = OpenCodec(args);
+  if (!codec) return Usage("unknown encoding " + args.Value("encoding"));
+  if (command == "dump") return DumpCommand(args, *codec);
+  if (command == "bundle") return BundleCommand(args, *codec);
+  return StampCommand(args, *codec);
 }

@@ -1,20 +1,18 @@
 #include "tools/mkrebrander/stamp_fields.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 
 #include "tools/common/json_fields.h"
+#include "tools/common/tool_paths.h"
 #include "tools/mkebook/ebook_package.h"
 
 namespace stamping {
 namespace {
 
 using formats::CInfoBlock;
+using tool_files::Json;
 using tool_files::TextCodec;
 
 const std::map<std::string, std::string CInfoBlock::*>& TextFields() {
@@ -29,7 +27,7 @@ const std::map<std::string, std::string CInfoBlock::*>& TextFields() {
 }
 
 int32_t* IntField(const std::string& key, Stamp& stamp) {
-  if (key == "version") return &stamp.version;
+  if (key == "ebook-version") return &stamp.version;
   if (key == "allow-repeat") return &stamp.info.m_bAllowRepeat;
   return nullptr;
 }
@@ -46,39 +44,36 @@ bool ParseInt32(const std::string& text, int32_t& value) {
 
 }  // namespace
 
-const std::set<std::string>& StampKeys() {
-  static const std::set<std::string> keys = {"ebook-file", "ebook-id",      "version",
-                                             "title",      "status-before", "status-after",
-                                             "text3",      "allow-repeat"};
+const std::vector<std::string>& StampKeys() {
+  static const std::vector<std::string> keys = {"ebook-file", "ebook-id",      "ebook-version",
+                                                "title",      "status-before", "status-after",
+                                                "text3",      "allow-repeat"};
   return keys;
 }
 
-bool IsTextKey(const std::string& key) {
-  return TextFields().count(key) != 0;
-}
-
-QByteArray StampToJson(const Stamp& stamp, const TextCodec& codec) {
-  QJsonObject root{{"version", stamp.version}, {"allow-repeat", stamp.info.m_bAllowRepeat}};
-  for (const auto& [key, field] : TextFields()) {
-    root.insert(QString::fromStdString(key), tool_files::BytesToJson(stamp.info.*field, codec));
+std::string StampToJson(const Stamp& stamp, const TextCodec& codec) {
+  Json root;
+  Stamp fields = stamp;
+  for (const std::string& key : StampKeys()) {
+    if (const int32_t* number = IntField(key, fields)) {
+      root[key] = *number;
+    } else {
+      root[key] = tool_files::BytesToJson(stamp.info.*TextFields().at(key), codec);
+    }
   }
-  return QJsonDocument(root).toJson(QJsonDocument::Indented);
+  return tool_files::JsonText(root);
 }
 
-bool StampFromJson(const QByteArray& json, const TextCodec& codec, Stamp& stamp,
+bool StampFromJson(const std::string& json, const TextCodec& codec, Stamp& stamp,
                    std::set<std::string>& given, std::string& error) {
-  QJsonObject root;
+  Json root;
   if (!tool_files::ParseJsonObject(json, root, error)) return false;
   tool_files::JsonFieldReader reader(root, "", codec, error);
-  QStringList known;
-  for (const std::string& key : StampKeys()) known.append(QString::fromStdString(key));
-  if (!reader.OnlyKeys(known)) return false;
+  if (!reader.OnlyKeys(StampKeys())) return false;
   for (const std::string& key : StampKeys()) {
-    const QString name = QString::fromStdString(key);
-    if (!reader.Has(name)) continue;
+    if (!reader.Has(key)) continue;
     int32_t* number = IntField(key, stamp);
-    if (number ? !reader.Int(name, *number)
-               : !reader.Text(name, stamp.info.*TextFields().at(key))) {
+    if (number ? !reader.Int(key, *number) : !reader.Text(key, stamp.info.*TextFields().at(key))) {
       return false;
     }
     given.insert(key);
@@ -99,19 +94,24 @@ bool SetStampField(const std::string& key, const std::string& value, const TextC
     return true;
   }
   std::string problem;
-  if (tool_files::EncodeText(QString::fromStdString(value), codec, text, problem)) return true;
+  if (tool_files::EncodeText(value, codec, text, problem)) return true;
   error = "--" + key + " " + problem;
   return false;
 }
 
-bool StampForEBook(const std::string& ebookPath, Stamp& stamp, std::set<std::string>& given,
+bool StampForEBook(const std::string& ebookPath, const TextCodec& codec, bool raw, Stamp& stamp,
+                   std::set<std::string>& given, packing::EBookPackage& package,
                    std::string& error) {
-  packing::EBookPackage package;
   if (!packing::LoadPackage(ebookPath, package, error)) return false;
-  stamp.info.m_strEBookFile = std::filesystem::path(ebookPath).filename().string();
+  // The rebrander looks the file up by this name in the E-Book's code page.
+  const std::string name = tool_files::Utf8Path(tool_files::FsPath(ebookPath).filename());
+  if (!SetStampField("ebook-file", name, codec, raw, stamp, error)) {
+    error = ebookPath + ": the file name " + error.substr(error.find(' ') + 1);
+    return false;
+  }
   stamp.info.m_strEBookId = package.trailer.GetId();
   stamp.version = package.trailer.m_nVersion;
-  given.insert({"ebook-file", "ebook-id", "version"});
+  given.insert({"ebook-file", "ebook-id", "ebook-version"});
   return true;
 }
 

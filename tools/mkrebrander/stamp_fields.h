@@ -1,7 +1,7 @@
 // The fields of a rebrander's stamp, gathered from a JSON file, the command
 // line and the E-Book it is made for, and shown as the same JSON:
 //
-//   {"ebook-file": "mybook", "ebook-id": "My Book 1.0", "version": 3,
+//   {"ebook-file": "mybook", "ebook-id": "My Book 1.0", "ebook-version": 3,
 //    "title": "My Book", "status-before": "...", "status-after": "...",
 //    "text3": "", "allow-repeat": 0}
 //
@@ -9,13 +9,14 @@
 // the JSON form of tools/common/json_fields.h.
 #pragma once
 
-#include <QByteArray>
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "formats/info_records.h"
 #include "tools/common/text_codec.h"
+#include "tools/mkebook/ebook_package.h"
 
 namespace stamping {
 
@@ -25,14 +26,13 @@ struct Stamp {
 };
 
 // Every key, in the order they are shown.
-const std::set<std::string>& StampKeys();
-bool IsTextKey(const std::string& key);
+const std::vector<std::string>& StampKeys();
 
-QByteArray StampToJson(const Stamp& stamp, const tool_files::TextCodec& codec);
+std::string StampToJson(const Stamp& stamp, const tool_files::TextCodec& codec);
 
 // The fields the JSON holds replace those of `stamp` and join `given`. On
 // failure returns false with a one-line reason naming the field in `error`.
-bool StampFromJson(const QByteArray& json, const tool_files::TextCodec& codec, Stamp& stamp,
+bool StampFromJson(const std::string& json, const tool_files::TextCodec& codec, Stamp& stamp,
                    std::set<std::string>& given, std::string& error);
 
 // Sets one field from a command-line value: texts are converted from UTF-8
@@ -42,7 +42,10 @@ bool SetStampField(const std::string& key, const std::string& value,
 
 // Takes the E-Book's file name, identity and version from the packed E-Book
 // itself, so that the rebrander passes that E-Book's checks.
-bool StampForEBook(const std::string& ebookPath, Stamp& stamp, std::set<std::string>& given,
+// The file name is converted into the code page like any other text.
+// `package` receives the E-Book's package.
+bool StampForEBook(const std::string& ebookPath, const tool_files::TextCodec& codec, bool raw,
+                   Stamp& stamp, std::set<std::string>& given, packing::EBookPackage& package,
                    std::string& error);
 
 }  // namespace stamping

@@ -1,0 +1,31 @@
+#include "tools/common/console_ui.h"
+
+#include <iostream>
+
+namespace tool_files {
+
+ConsoleUserInterface::ConsoleUserInterface(std::string tool, std::string file)
+    : m_tool(std::move(tool)), m_file(std::move(file)) {
+  platform::SetUserInterface(this);
+}
+
+ConsoleUserInterface::~ConsoleUserInterface() {
+  platform::SetUserInterface(nullptr);
+}
+
+void ConsoleUserInterface::ShowMessage(const std::string&, const std::string& text,
+                                       platform::MessageIcon icon) {
+  // A message box's paragraphs, run together on one line.
+  std::string line;
+  for (const char c : text) {
+    if (c != '\n') {
+      line += c;
+    } else if (!line.empty() && line.back() != ' ') {
+      line += ' ';
+    }
+  }
+  const char* kind = icon == platform::MessageIcon::Information ? "note: " : "";
+  std::cerr << m_tool << ": " << m_file << ": " << kind << line << '\n';
+}
+
+}  // namespace tool_files

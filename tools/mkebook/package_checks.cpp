@@ -1,0 +1,75 @@
+#include "tools/mkebook/package_checks.h"
+
+#include <algorithm>
+#include <set>
+
+#include "formats/field_stream.h"
+
+namespace packing {
+namespace {
+
+using formats::CVariable;
+
+// A trailer cut anywhere leaves its start this close to the end.
+constexpr int32_t kTailSearched = 4096;
+
+std::string Named(const CVariable& variable, int index) {
+  return variable.m_strIdent.empty() ? "variables[" + std::to_string(index) + "]"
+                                     : "variable \"" + variable.m_strIdent + "\"";
+}
+
+}  // namespace
+
+PackageFindings CheckPackage(const EBookPackage& package) {
+  PackageFindings found;
+  const formats::CVariableTable& table = package.table;
+  if (package.trailer.m_nVersion < 0) {
+    found.refusals.push_back("the version is " + std::to_string(package.trailer.m_nVersion) +
+                             "; it must be 0 or more");
+  }
+  if (table.m_bRebranded != 0 && table.m_bRebranded != 1) {
+    found.refusals.push_back("rebranded is " + std::to_string(table.m_bRebranded) +
+                             "; it must be 0 or 1");
+  }
+  std::set<std::string> idents;
+  bool editable = false;
+  for (int i = 0; i < table.GetSize(); ++i) {
+    const CVariable& variable = table[i];
+    const std::string name = Named(variable, i);
+    if (variable.m_strIdent.empty()) found.refusals.push_back(name + " has an empty ident");
+    if (!variable.m_strIdent.empty() && !idents.insert(variable.m_strIdent).second) {
+      found.refusals.push_back(name + " is given twice");
+    }
+    if (variable.m_bEditable != 0 && variable.m_bEditable != 1) {
+      found.refusals.push_back(name + ": editable is " + std::to_string(variable.m_bEditable) +
+                               "; it must be 0 or 1");
+    }
+    if (variable.m_nType < 0 || variable.m_nType > 3) {
+      found.warnings.push_back(name + ": type " + std::to_string(variable.m_nType) +
+                               " is kept but offered on no page (types are 0 to 3)");
+    } else if (variable.m_bEditable == 1) {
+      editable = true;
+    }
+  }
+  if (!editable) found.warnings.push_back("no variable is editable: there is nothing to customize");
+  return found;
+}
+
+bool LooksLikeDamagedEBook(platform::HFILE file) {
+  using namespace platform;
+  const int32_t length = _llseek(file, 0, FILE_END);
+  const int32_t from = std::max(0, length - kTailSearched);
+  if (length < 0 || _llseek(file, from, FILE_BEGIN) != from) return false;
+  std::string tail(static_cast<size_t>(length - from), '\0');
+  if (_lread(file, tail.data(), static_cast<uint32_t>(tail.size())) !=
+      static_cast<int32_t>(tail.size())) {
+    return false;
+  }
+  const uint32_t stored =
+      static_cast<uint32_t>(formats::CEBookTrailer::kStartMarker) ^ formats::kIntMask;
+  std::string marker;
+  for (int i = 0; i < 4; ++i) marker += static_cast<char>(stored >> (8 * i) & 0xFF);
+  return tail.find(marker) != std::string::npos;
+}
+
+}  // namespace packing
