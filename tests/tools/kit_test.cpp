@@ -15,6 +15,7 @@
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 #include "tools/mkebook/ebook_package.h"
+#include "tools/mkebook/package_checks.h"
 #include "tools/mkebook/set_values.h"
 
 namespace {
@@ -402,6 +403,40 @@ TEST_F(KitTest, WarningsLetTheWorkGoOn) {
                                      bare, "--title", "T", "-o", dir.File("r")});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(formats::CRebrandInfo(dir.File("r")).Info().m_strEBookFile, "\x95\x5C.exe");
+}
+
+// As signing leaves a program: a certificate table that ends the file, where
+// the PE header's security directory says. An E-Book is never to be signed,
+// before packing or after.
+std::string Signed(std::string bytes) {
+  const std::string certificates = "certificates" + std::string(4, 'c');
+  const uint32_t entry[] = {static_cast<uint32_t>(bytes.size()),
+                            static_cast<uint32_t>(certificates.size())};
+  for (int i = 0; i < 8; ++i) bytes[0xE8 + i] = static_cast<char>(entry[i / 4] >> (8 * (i % 4)));
+  return bytes + certificates;
+}
+
+TEST_F(KitTest, SignedEBookIsWarnedOf) {
+  std::string pe(0x148, '\0');
+  pe.replace(0, 2, "MZ");
+  pe[0x3C] = 0x40;
+  pe.replace(0x40, 2, "PE");
+  pe[0x54] = static_cast<char>(240);  // the optional header's size
+  pe.replace(0x58, 2, "\x0b\x02");
+  pe[0xC4] = 16;  // data directories
+  const std::string signedProgram = dir.File("signed"), signedEBook = dir.File("signed book");
+  WriteFileBytes(signedProgram, Signed(pe + std::string(100, 'p')));
+  const std::string warning = std::string(": warning: ") + packing::kSignedEBookWarning + "\n";
+  const ProgramRun pack = RunProgram(Pack(signedProgram, good, {"-o", dir.File("out")}));
+  EXPECT_EQ(pack.exitCode, 0) << pack.err;
+  EXPECT_EQ(pack.err, "mkebook: " + signedProgram + warning);
+
+  ASSERT_EQ(RunProgram(Pack(program, good, {"-o", dir.File("plain")})).exitCode, 0);
+  WriteFileBytes(signedEBook, Signed(pe + ReadFileBytes(dir.File("plain"))));
+  const ProgramRun check = RunProgram({MKEBOOK, "check", signedEBook});
+  EXPECT_EQ(check.exitCode, 1);
+  EXPECT_EQ(check.err.substr(0, check.err.find('\n') + 1), "mkebook: " + signedEBook + warning);
+  EXPECT_EQ(RunProgram({MKEBOOK, "check", dir.File("plain")}).err, "");
 }
 
 // A stamp made without status texts gets texts that tell the user what to do,

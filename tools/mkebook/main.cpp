@@ -84,11 +84,13 @@ int Fail(const std::string& problem) {
   return kExitFailed;
 }
 
+void Warn(const std::string& file, const std::string& warning) {
+  std::cerr << "mkebook: " << file << ": warning: " << warning << '\n';
+}
+
 // Shows the warnings, and the refusals as failures; true when none refuses.
 bool Report(const std::string& file, const packing::PackageFindings& found) {
-  for (const std::string& warning : found.warnings) {
-    std::cerr << "mkebook: " << file << ": warning: " << warning << '\n';
-  }
+  for (const std::string& warning : found.warnings) Warn(file, warning);
   for (const std::string& refusal : found.refusals) {
     std::cerr << "mkebook: " << file << ": " << refusal << '\n';
   }
@@ -121,6 +123,8 @@ int Pack(const ParsedArguments& args, const tool_files::TextCodec& codec) {
   if (!packing::PackageFromJson(table, codec, package, error))
     return Fail(tableName + ": " + error);
   if (!Report(tableName, packing::CheckPackage(package))) return kExitFailed;
+  const std::string& program = args.Value("program");
+  if (packing::IsSignedProgram(program)) Warn(program, packing::kSignedEBookWarning);
   if (!packing::PackEBook(args.Value("program"), package, args.Value("output"), error)) {
     return Fail(error);
   }
@@ -158,8 +162,9 @@ int Check(const ParsedArguments& args, const tool_files::TextCodec& codec) {
   packing::EBookPackage package;
   if (first != std::string::npos && bytes[first] == '{') {
     if (!packing::PackageFromJson(bytes, codec, package, error)) return Fail(name + ": " + error);
-  } else if (!packing::LoadPackage(path, package, error)) {
-    return Fail(error);
+  } else {
+    if (packing::IsSignedProgram(path)) Warn(name, packing::kSignedEBookWarning);
+    if (!packing::LoadPackage(path, package, error)) return Fail(error);
   }
   return Report(name, packing::CheckPackage(package)) ? kExitOk : kExitFailed;
 }

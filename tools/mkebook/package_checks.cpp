@@ -4,6 +4,9 @@
 #include <set>
 
 #include "formats/field_stream.h"
+#include "formats/pe_signature.h"
+#include "platform/path.h"
+#include "tools/common/tool_files.h"
 
 namespace packing {
 namespace {
@@ -70,6 +73,14 @@ bool LooksLikeDamagedEBook(platform::HFILE file) {
   std::string marker;
   for (int i = 0; i < 4; ++i) marker += static_cast<char>(stored >> (8 * i) & 0xFF);
   return tail.find(marker) != std::string::npos;
+}
+
+bool IsSignedProgram(const std::string& path) {
+  using namespace platform;
+  tool_files::ScopedFile in(_lopen(PathFromUtf8(path), OF_SHARED_READ));
+  if (in.file == HFILE_ERROR) return false;
+  formats::CCertificateTable table;
+  return formats::FindTrailingCertificateTable(in.file, _llseek(in.file, 0, FILE_END), table);
 }
 
 }  // namespace packing

@@ -25,4 +25,13 @@ PackageFindings CheckPackage(const EBookPackage& package);
 // Packing it would stack a second table behind the broken one.
 bool LooksLikeDamagedEBook(platform::HFILE file);
 
+// A signed Windows program: its certificate table ends the file. An E-Book
+// must not be signed: packing appends behind the signature, signing after
+// packing hides the trailer, and the buyer's first Customize would break any
+// signature that survived.
+bool IsSignedProgram(const std::string& path);
+inline constexpr char kSignedEBookWarning[] =
+    "is signed; do not sign E-Books: the table is rewritten by every customization, "
+    "which breaks the signature (sign the rebrander instead)";
+
 }  // namespace packing
