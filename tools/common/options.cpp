@@ -4,7 +4,7 @@
 
 namespace tool_files {
 
-bool ParseArguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+bool ParseArguments(const std::vector<std::string>& args, const std::vector<OptionRule>& rules,
                     ParsedArguments& parsed, std::string& error) {
   bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -20,32 +20,32 @@ bool ParseArguments(const std::vector<std::string>& args, const std::vector<Opti
     const bool isLong = arg.compare(0, 2, "--") == 0;
     const size_t equals = isLong ? arg.find('=') : std::string::npos;
     const std::string written = isLong ? arg.substr(0, equals) : arg.substr(0, 2);
-    const auto spec = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) {
+    const auto rule = std::find_if(rules.begin(), rules.end(), [&](const OptionRule& s) {
       return isLong ? written == "--" + s.name : s.shortName != 0 && written[1] == s.shortName;
     });
-    if (spec == specs.end()) {
+    if (rule == rules.end()) {
       error = "unknown option " + written;
       return false;
     }
-    if (parsed.Has(spec->name)) {
-      error = "--" + spec->name + " given twice";
+    if (parsed.Has(rule->name)) {
+      error = "--" + rule->name + " given twice";
       return false;
     }
     // The value: after "=", glued to a short name, or the next argument.
     const bool glued = isLong ? equals != std::string::npos : arg.size() > 2;
     std::string value = !glued ? "" : isLong ? arg.substr(equals + 1) : arg.substr(2);
-    if (!spec->takesValue && glued) {
-      error = "--" + spec->name + " takes no value";
+    if (!rule->takesValue && glued) {
+      error = "--" + rule->name + " takes no value";
       return false;
     }
-    if (spec->takesValue && !glued) {
+    if (rule->takesValue && !glued) {
       if (i + 1 >= args.size()) {
-        error = "--" + spec->name + " needs a value";
+        error = "--" + rule->name + " needs a value";
         return false;
       }
       value = args[++i];
     }
-    parsed.options[spec->name] = value;
+    parsed.options[rule->name] = value;
   }
   return true;
 }

@@ -10,7 +10,7 @@
 
 namespace tool_files {
 
-struct OptionSpec {
+struct OptionRule {
   std::string name;    // without "--"
   char shortName = 0;  // 0 for none
   bool takesValue = true;
@@ -26,7 +26,7 @@ struct ParsedArguments {
 
 // On a usage error returns false with one line in `error`: an unknown
 // option, an option given twice, a value missing or given to a flag.
-bool ParseArguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+bool ParseArguments(const std::vector<std::string>& args, const std::vector<OptionRule>& rules,
                     ParsedArguments& parsed, std::string& error);
 
 // Exit statuses.

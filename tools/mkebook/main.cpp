@@ -209,13 +209,13 @@ int Set(const ParsedArguments& args, const tool_files::TextCodec& codec) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<tool_files::OptionSpec> specs = {
+  const std::vector<tool_files::OptionRule> rules = {
       {"program", 'p'}, {"table", 't'},       {"output", 'o'},         {"encoding", 'e'},
       {"field", 'f'},   {"help", 'h', false}, {"version", 'V', false}, {"values", 0},
       {"copies", 0},    {"force", 0, false}};
   ParsedArguments args;
   std::string error;
-  if (!tool_files::ParseArguments(tool_files::ToolArguments(argc, argv), specs, args, error)) {
+  if (!tool_files::ParseArguments(tool_files::ToolArguments(argc, argv), rules, args, error)) {
     return Usage(error);
   }
   if (args.Has("help")) {

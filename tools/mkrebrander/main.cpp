@@ -249,13 +249,13 @@ int DumpCommand(const ParsedArguments& args, const TextCodec& codec) {
              : Fail(error);
 }
 
-std::vector<tool_files::OptionSpec> Specs() {
-  std::vector<tool_files::OptionSpec> specs = {
+std::vector<tool_files::OptionRule> Rules() {
+  std::vector<tool_files::OptionRule> rules = {
       {"output", 'o'},         {"stamp", 's'},     {"program", 'p'},      {"encoding", 'e'},
       {"for-ebook", 0},        {"ebook", 0},       {"windows", 0, false}, {"help", 'h', false},
       {"version", 'V', false}, {"force", 0, false}};
-  for (const std::string& key : stamping::StampKeys()) specs.push_back({key, 0});
-  return specs;
+  for (const std::string& key : stamping::StampKeys()) rules.push_back({key, 0});
+  return rules;
 }
 
 // The options each command takes.
@@ -277,7 +277,7 @@ std::set<std::string> Allowed(const std::string& command) {
 int main(int argc, char** argv) {
   ParsedArguments args;
   std::string error;
-  if (!tool_files::ParseArguments(tool_files::ToolArguments(argc, argv), Specs(), args, error)) {
+  if (!tool_files::ParseArguments(tool_files::ToolArguments(argc, argv), Rules(), args, error)) {
     return Usage(error);
   }
   if (args.Has("help")) {
