@@ -86,6 +86,11 @@ for system in linux windows; do cp sets.jsonl "$system/"; done
 same "copies/1/book.exe copies/2/book.exe" mkebook set book.exe --copies sets.jsonl -o copies \
   -e windows-1252
 same book.exe mkebook set book.exe title=Trois -e windows-1252
+# Names outside every ANSI code page: the tools take their arguments and open
+# their files wide (Wine reads the names it is given in the locale's charset).
+for system in linux windows; do cp "$system/book.exe" "$system/Книга本.exe"; done
+LC_ALL=C.UTF-8 same Книга本2.exe mkebook pack -p Книга本.exe -t dump.json -e cp1252 -o Книга本2.exe
+LC_ALL=C.UTF-8 same "" mkebook dump --field id Книга本2.exe
 # Failures: the same status and message.
 CUT_REASON=1 same "" mkebook dump nosuch.exe
 same "" mkebook pack -p program.exe -t table.json
