@@ -1,13 +1,10 @@
 #include "tools/mkebook/ebook_package.h"
 
-#include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <vector>
 
 #include "formats/table_rules.h"
-#include "platform/durable_files.h"
 #include "platform/file_io.h"
 #include "platform/path.h"
 #include "tools/common/output_file.h"
