@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string>
 
+#include "ui/ui_messages.h"
 #include "ui/wizard_pages.h"
 
 namespace ui {
@@ -17,7 +18,7 @@ std::string Decimal(int value) {
 
 }  // namespace
 
-CCustomizeWizard::CCustomizeWizard() : m_pSheet(std::make_unique<CPropertySheet>("Customize")) {}
+CCustomizeWizard::CCustomizeWizard() : m_pSheet(std::make_unique<CPropertySheet>(kWizardCaption)) {}
 
 CCustomizeWizard::~CCustomizeWizard() {
   for (auto& entry : m_entries) {
@@ -28,21 +29,9 @@ CCustomizeWizard::~CCustomizeWizard() {
 }
 
 bool CCustomizeWizard::AddVariable(formats::CVariable* variable) {
-  if (!variable->m_bEditable) return false;
   auto entry = std::make_unique<CWizardEntry>();
-  CPropertyPage* page = nullptr;
-  switch (variable->m_nType) {
-    case 0:
-    case 1:
-      page = new CSingleLinePage(entry.get());
-      break;
-    case 2:
-    case 3:
-      page = new CMultiLinePage(entry.get());
-      break;
-    default:
-      return false;
-  }
+  CPropertyPage* page = MakePage(*variable, entry.get()).release();
+  if (!page) return false;
   entry->m_pWizard = this;
   entry->m_pSheet = m_pSheet.get();
   entry->m_pPage = page;
@@ -58,7 +47,7 @@ int CCustomizeWizard::Run() {
   if (count == 0) return IDCANCEL;
   for (int i = 0; i < count; ++i) {
     CWizardEntry& entry = *m_entries[i];
-    const std::string title = "Step " + Decimal(i + 1) + " of " + Decimal(count);
+    const std::string title = kStepPrefix + Decimal(i + 1) + kStepOf + Decimal(count);
     title.copy(entry.m_szTitle, sizeof entry.m_szTitle - 1);
     m_pSheet->AddPage(entry.m_pPage);
   }

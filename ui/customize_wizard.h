@@ -28,8 +28,8 @@ class CCustomizeWizard {
   CCustomizeWizard(const CCustomizeWizard&) = delete;
   CCustomizeWizard& operator=(const CCustomizeWizard&) = delete;
 
-  // Makes a page for the variable when it is editable and of a supported
-  // kind. The variable must outlive the wizard.
+  // Makes the page that PageKindFor (wizard_pages.h) gives the variable, if
+  // any. The variable must outlive the wizard.
   bool AddVariable(formats::CVariable* variable);
   // ID_WIZFINISH when the user finished; anything else means not finished.
   int Run();

@@ -1,5 +1,6 @@
 #include "ui/rebrand_dlg.h"
 
+#include "ebook/customize_rule.h"
 #include "ebook/ebook_file.h"
 #include "ebook/launch_ebook.h"
 #include "formats/rebrand_info.h"
@@ -8,6 +9,7 @@
 #include "ui/customize_wizard.h"
 #include "ui/framework/property_sheet.h"
 #include "ui/framework/win_app.h"
+#include "ui/ui_messages.h"
 
 namespace ui {
 
@@ -91,8 +93,8 @@ void CRebrandDlg::OnCustomize() {
   }
   formats::CVariableTable table;
   if (!ebook.LoadTable(table)) return;
-  if (table.m_bRebranded && !formats::GetRebrandInfo().Info().m_bAllowRepeat) {
-    platform::AfxMessageBox("This E-Book has already been rebranded.");
+  if (!ebook::MayCustomize(table.m_bRebranded, formats::GetRebrandInfo().Info().m_bAllowRepeat)) {
+    platform::AfxMessageBox(kAlreadyRebranded);
     return;
   }
   m_bCustomized = CustomizeTable(table);
@@ -101,7 +103,7 @@ void CRebrandDlg::OnCustomize() {
 
 bool CRebrandDlg::CustomizeTable(formats::CVariableTable& table) {
   if (table.GetSize() == 0) {
-    platform::AfxMessageBox("No variables found.");
+    platform::AfxMessageBox(kNoVariables);
     return false;
   }
   CCustomizeWizard wizard;
@@ -113,8 +115,7 @@ bool CRebrandDlg::CustomizeTable(formats::CVariableTable& table) {
   table.m_bRebranded = 1;
   const bool stored = ebook.StoreTable(table);
   if (stored) {
-    platform::AfxMessageBox("The E-Book has been successfully customized.",
-                            platform::MessageIcon::Information);
+    platform::AfxMessageBox(kCustomized, platform::MessageIcon::Information);
   }
   return stored;
 }

@@ -37,6 +37,32 @@ void CVariablePage::CopyValue() {
   if (text != m_strShown) m_pEntry->m_pWizard->SetValue(this, text);
 }
 
+PageKind PageKindFor(const formats::CVariable& variable) {
+  if (!variable.m_bEditable) return PageKind::None;
+  switch (variable.m_nType) {
+    case 0:
+    case 1:
+      return PageKind::SingleLine;
+    case 2:
+    case 3:
+      return PageKind::MultiLine;
+    default:
+      return PageKind::None;
+  }
+}
+
+std::unique_ptr<CVariablePage> MakePage(const formats::CVariable& variable, CWizardEntry* entry) {
+  switch (PageKindFor(variable)) {
+    case PageKind::SingleLine:
+      return std::make_unique<CSingleLinePage>(entry);
+    case PageKind::MultiLine:
+      return std::make_unique<CMultiLinePage>(entry);
+    case PageKind::None:
+      break;
+  }
+  return nullptr;
+}
+
 CSingleLinePage::CSingleLinePage(CWizardEntry* entry)
     : CVariablePage(res::IDD_SINGLELINE_PAGE, entry) {}
 

@@ -2,8 +2,10 @@
 // one-line or a multi-line field.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "formats/variable_table.h"
 #include "ui/framework/property_sheet.h"
 
 namespace ui {
@@ -44,5 +46,14 @@ class CMultiLinePage : public CVariablePage {
  public:
   explicit CMultiLinePage(CWizardEntry* entry);
 };
+
+// Which page a variable gets: types 0 and 1 a one-line field, 2 and 3 a
+// multi-line one; a variable that is not editable, or of any other type, none
+// (it is written back as read).
+enum class PageKind { None, SingleLine, MultiLine };
+PageKind PageKindFor(const formats::CVariable& variable);
+
+// The page of the variable's kind, belonging to `entry`; null for none.
+std::unique_ptr<CVariablePage> MakePage(const formats::CVariable& variable, CWizardEntry* entry);
 
 }  // namespace ui

@@ -13,6 +13,7 @@
 #include "ui/qt/dialog_impl.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/text_codec.h"
+#include "ui/ui_messages.h"
 
 namespace ui {
 namespace {
@@ -83,12 +84,12 @@ void CPropertySheet::Impl::Create(QWidget* owner) {
   const int cancelX = width - kMargin - kButtonWidth;
   const int nextX = cancelX - kMargin - kButtonWidth;
   QWidget* parent = frame.get();
-  QPushButton* help = MakeButton(parent, QDialog::tr("&Help"), IDHELP, kMargin, y);
+  QPushButton* help = MakeButton(parent, QDialog::tr(kHelpButton), IDHELP, kMargin, y);
   help->setVisible(sheet.m_psh.dwFlags & PSH_HASHELP);
-  back = MakeButton(parent, QDialog::tr("< &Back"), ID_WIZBACK, nextX - kButtonWidth, y);
-  next = MakeButton(parent, QDialog::tr("&Next >"), ID_WIZNEXT, nextX, y);
-  finish = MakeButton(parent, QDialog::tr("Finish"), ID_WIZFINISH, nextX, y);
-  QPushButton* cancel = MakeButton(parent, QDialog::tr("Cancel"), IDCANCEL, cancelX, y);
+  back = MakeButton(parent, QDialog::tr(kBackButton), ID_WIZBACK, nextX - kButtonWidth, y);
+  next = MakeButton(parent, QDialog::tr(kNextButton), ID_WIZNEXT, nextX, y);
+  finish = MakeButton(parent, QDialog::tr(kFinishButton), ID_WIZFINISH, nextX, y);
+  QPushButton* cancel = MakeButton(parent, QDialog::tr(kCancelButton), IDCANCEL, cancelX, y);
   frame->setFixedSize(MapDialogRect(f, 0, 0, width, y + kButtonHeight + kMargin).size());
 
   QObject::connect(back, &QPushButton::clicked, parent, [this] { OnBack(); });
