@@ -77,6 +77,10 @@ INSTANTIATE_TEST_SUITE_P(
                              }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(MainWindowTest, CarriesTheProgramsIcon) {
+  Run([&] { EXPECT_FALSE(mainWindow->windowIcon().isNull()); });
+}
+
 // Minimised, the window alone (no controls) shows its background with the
 // icon centred on it, at the system's icon size.
 TEST_F(MainWindowTest, MinimisedWindowShowsItsIconCentred) {
@@ -151,7 +155,8 @@ TEST_F(MainWindowTest, NoDescriptorOutlivesAClick) {
 }
 
 // A store cut short before its journal, which holds the E-Book's old bytes,
-// was removed; then View or Customize.
+// was removed, with the E-Book's tail lost, so that its checks would fail;
+// then View or Customize.
 class InterruptedStoreTest : public RebranderTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(InterruptedStoreTest, IsRolledBackBeforeTheChecksAndSaidSo) {
@@ -167,6 +172,7 @@ TEST_P(InterruptedStoreTest, IsRolledBackBeforeTheChecksAndSaidSo) {
       w.Press(ui::ID_WIZFINISH);
     });
     platform::SetIoFaultHook({});
+    std::filesystem::resize_file(ebookPath, std::filesystem::file_size(ebookPath) - 50);
     recorder.messages.clear();
     const bool view = GetParam();
     EXPECT_TRUE(view ? View() : (Customize(), wizardShown)) << "the rolled-back E-Book is used";
