@@ -15,6 +15,7 @@
 #include "tests/ui/expected_windows.h"
 #include "tools/mkebook/ebook_package.h"
 #include "tools/mkrebrander/stamp.h"
+#include "ui/framework/property_sheet.h"
 #include "ui/win32/win32_user_interface.h"
 
 // Last: <windows.h> makes macros of names the headers above declare.
@@ -33,8 +34,8 @@ constexpr char kTitle[] = "E2E Book & Co";
 // that one '&' shows.
 constexpr char kBeforeHeld[] = "Press Customize && make it yours.";
 constexpr char kAfter[] = "Customized.";
-constexpr int kStatus = 1001, kCustomize = 1002, kView = 1004, kPrompt = 1005, kValue = 1006;
-constexpr int kBack = 12323, kNext = 12324, kFinish = 12325, kHelp = 9;
+using res::IDC_CUSTOMIZE, res::IDC_PROMPT, res::IDC_STATUS, res::IDC_VALUE, res::IDC_VIEW_EBOOK;
+using ui::ID_WIZBACK, ui::ID_WIZFINISH, ui::ID_WIZNEXT;
 
 // The build's paths are Linux paths; Wine sees the root as drive Z:.
 platform::Path FromBuild(const char* path) {
@@ -231,7 +232,7 @@ class RebranderEndToEnd : public ::testing::Test {
   // Replaces the current page's value, then presses a wizard button.
   void Enter(HWND sheet, const char* value, WPARAM button) {
     if (value)
-      SendDlgItemMessageA(Page(sheet), kValue, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value));
+      SendDlgItemMessageA(Page(sheet), IDC_VALUE, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value));
     PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);
   }
   // Waits until the buttons that can be pressed (Help and Cancel aside) are as expected.
@@ -239,8 +240,10 @@ class RebranderEndToEnd : public ::testing::Test {
     std::string usable;
     WaitFor([&] {
       usable.clear();
-      for (auto [id, name] :
-           {std::pair{kBack, "back "}, {kNext, "next"}, {kFinish, "finish"}, {kHelp, " help"}}) {
+      for (auto [id, name] : {std::pair{ID_WIZBACK, "back "},
+                              {ID_WIZNEXT, "next"},
+                              {ID_WIZFINISH, "finish"},
+                              {IDHELP, " help"}}) {
         if (IsWindowVisible(GetDlgItem(sheet, id)) && IsWindowEnabled(GetDlgItem(sheet, id)))
           usable += name;
       }
@@ -273,22 +276,29 @@ TEST_F(RebranderEndToEnd, CustomizeThroughTheWizardStoresTheTextsInPlaceAndViewS
   GetClientRect(main, &client);
   const SIZE base{client.right / 80, client.bottom / 25};
   ExpectBuiltAs(main, expected_windows::kMain, base);
-  EXPECT_EQ(TextOf(GetDlgItem(main, kStatus)), kBeforeHeld);
+  EXPECT_EQ(TextOf(GetDlgItem(main, IDC_STATUS)), kBeforeHeld);
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  GetGUIThreadInfo(process.dwThreadId, &thread);
+  EXPECT_EQ(GetDlgItem(main, IDC_CUSTOMIZE), thread.hwndFocus) << "focus starts on Customize";
+  HMODULE program = LoadLibraryExW(At(kPlace.rebrander).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  EXPECT_NE(nullptr, LoadIconA(program, MAKEINTRESOURCEA(res::IDR_MAINFRAME))) << "the icon";
+  FreeLibrary(program);
   for (WPARAM end : {PSBTN_CANCEL, PSBTN_FINISH}) {
-    Click(main, kCustomize);
+    Click(main, IDC_CUSTOMIZE);
     HWND sheet = WizardAt(1, 3);
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(GetWindow(sheet, GW_OWNER), main);
     EXPECT_FALSE(IsWindowEnabled(main));
     ExpectButtons(sheet, "next");
     ExpectBuiltAs(Page(sheet), expected_windows::kSingleLinePage, base);
-    EXPECT_EQ(TextOf(GetDlgItem(Page(sheet), kPrompt)) + TextOf(GetDlgItem(Page(sheet), kValue)),
-              "Title & subtitle:Lanterns");
+    EXPECT_EQ("Title & subtitle:", TextOf(GetDlgItem(Page(sheet), IDC_PROMPT)));
+    EXPECT_EQ("Lanterns", TextOf(GetDlgItem(Page(sheet), IDC_VALUE)));
     if (end == PSBTN_CANCEL) {
       Enter(sheet, "Not kept", PSBTN_CANCEL);
       WaitGone(sheet);
       EXPECT_EQ(FindTopLevel(process.dwProcessId, kTitle, true), nullptr) << "no message";
-      EXPECT_EQ(TextOf(GetDlgItem(main, kStatus)), kBeforeHeld);
+      EXPECT_EQ(TextOf(GetDlgItem(main, IDC_STATUS)), kBeforeHeld);
       EXPECT_EQ(ReadFileBytes(ebook), original);
       continue;
     }
@@ -300,16 +310,16 @@ TEST_F(RebranderEndToEnd, CustomizeThroughTheWizardStoresTheTextsInPlaceAndViewS
     ExpectButtons(sheet, "back finish");
     Enter(sheet, "Someone Else", PSBTN_BACK);  // back and forth keeps what was typed on page 2
     ASSERT_EQ(WizardAt(2, 3), sheet);
-    EXPECT_EQ(TextOf(GetDlgItem(Page(sheet), kValue)), "Line one\r\nLine two");
+    EXPECT_EQ(TextOf(GetDlgItem(Page(sheet), IDC_VALUE)), "Line one\r\nLine two");
     Enter(sheet, nullptr, PSBTN_NEXT);
     ASSERT_EQ(WizardAt(3, 3), sheet);
     ExpectButtons(sheet, "back finish");
     Enter(sheet, nullptr, PSBTN_FINISH);
   }
   EXPECT_EQ(AnswerMessage(), "The E-Book has been successfully customized.");
-  EXPECT_EQ(TextOf(GetDlgItem(main, kStatus)), kAfter);
+  EXPECT_EQ(TextOf(GetDlgItem(main, IDC_STATUS)), kAfter);
 
-  Click(main, kView);
+  Click(main, IDC_VIEW_EBOOK);
   // The E-Book captions its window with its stored title.
   HWND book = WaitFor([] { return FindTopLevel(0, "A New Title", false); });
   ASSERT_NE(book, nullptr) << "the E-Book did not start";
@@ -325,6 +335,9 @@ TEST_F(RebranderEndToEnd, CustomizeThroughTheWizardStoresTheTextsInPlaceAndViewS
   for (int i = 0; i < stored.table.GetSize(); ++i) values.push_back(stored.table[i].m_strValue);
   EXPECT_EQ(values, (std::vector<std::string>{"A New Title", "first", "Line one\r\nLine two",
                                               "Someone Else"}));
+  EXPECT_EQ(1, stored.table.m_bRebranded);
+  const size_t tableAt = static_cast<size_t>(stored.trailer.m_nTableOffset);
+  EXPECT_EQ(original.substr(0, tableAt), ReadFileBytes(ebook).substr(0, tableAt)) << "in place";
 }
 
 // Without its stamp the program says so once, captioned with its own name,
@@ -359,6 +372,14 @@ TEST(Win32UserInterfaceTest, MessageBoxesCarryTheIconAskedFor) {
     EXPECT_EQ(g_shownIcon, LoadIconA(nullptr, expected));
   }
   platform::SetUserInterface(nullptr);
+}
+
+TEST(Win32UserInterfaceTest, WaitCursorShowsUntilSwitchedOff) {
+  ui::win32::CWin32UserInterface userInterface;
+  userInterface.SetWaitCursor(true);
+  EXPECT_EQ(LoadCursorA(nullptr, IDC_WAIT), GetCursor());
+  userInterface.SetWaitCursor(false);
+  EXPECT_NE(LoadCursorA(nullptr, IDC_WAIT), GetCursor());
 }
 
 }  // namespace
