@@ -113,6 +113,7 @@ struct Leaving {
   const char* name;
   std::function<void(const Wizard&)> leave;
   Texts messages;
+  friend void PrintTo(const Leaving& leaving, std::ostream* out) { *out << leaving.name; }
 };
 class LeaveWizardTest : public RebranderTest, public ::testing::WithParamInterface<Leaving> {};
 

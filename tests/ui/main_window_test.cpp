@@ -48,6 +48,7 @@ TEST_F(MainWindowTest, FocusStartsOnCustomizeAndEnterPressesIt) {
 struct Ending {
   const char* name;
   std::function<void(QWidget*)> end;
+  friend void PrintTo(const Ending& ending, std::ostream* out) { *out << ending.name; }
 };
 class EndingTest : public RebranderTest, public ::testing::WithParamInterface<Ending> {};
 
