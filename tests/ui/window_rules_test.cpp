@@ -131,6 +131,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, CustomizeOnceRuleTest,
                                   (std::get<1>(info.param) ? "RepeatAllowed" : "OnceOnly");
                          });
 
+}  // namespace
+
+namespace ui {
+void PrintTo(PageKind kind, std::ostream* out) {
+  *out << (kind == PageKind::None ? "none" : kind == PageKind::SingleLine ? "single" : "multi");
+}
+}  // namespace ui
+
+namespace {
+
 // editable, type -> page
 class PageKindTest : public ::testing::TestWithParam<std::tuple<int, int, ui::PageKind>> {};
 
