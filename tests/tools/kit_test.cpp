@@ -185,21 +185,15 @@ TEST_P(KitStampingTest, RebranderPassesItsEBooksChecks) {
   EXPECT_EQ("kit/\nkit/my book.exe\n" + std::string(GetParam().rebrander) + "\n", list.out);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kit, KitStampingTest,
-    ::testing::Values(
-        Stamping{"LinuxBundle",
-                 {"mkrebrander", "bundle", "--ebook", "<ebook>", "--title", "T", "-o", "<kit>"},
-                 "kit/rebrander",
-                 "tar -tzf kit.tar.gz"},
-        Stamping{"WindowsBundle",
-                 {"mkrebrander", "bundle", "--ebook", "<ebook>", "--title", "T", "-o", "<kit>",
-                  "--windows", "--program", "<bare>"},
-                 "kit/rebrander.exe",
-                 "unzip -Z1 kit.zip"},
-        Stamping{
-            "DemoFolder", {"/bin/bash", DEMO_SCRIPT, BUILD_DIR, "<demo>"}, "demo/rebrander", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+// clang-format off
+const Stamping kStampings[] = {
+    {"LinuxBundle", {"mkrebrander", "bundle", "--ebook", "<ebook>", "--title", "T", "-o", "<kit>"}, "kit/rebrander", "tar -tzf kit.tar.gz"},
+    {"WindowsBundle", {"mkrebrander", "bundle", "--ebook", "<ebook>", "--title", "T", "-o", "<kit>", "--windows", "--program", "<bare>"}, "kit/rebrander.exe", "unzip -Z1 kit.zip"},
+    {"DemoFolder", {"/bin/bash", DEMO_SCRIPT, BUILD_DIR, "<demo>"}, "demo/rebrander", ""},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(Kit, KitStampingTest, ::testing::ValuesIn(kStampings),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 class KitFormTest : public KitTest, public ::testing::WithParamInterface<Args> {};
 
@@ -215,12 +209,15 @@ TEST_P(KitFormTest, EveryFormOfTheCommandLinePacksTheSameBytes) {
   EXPECT_EQ(ReadFileBytes(dir.File("expected")), ReadFileBytes(dir.File("out")));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kit, KitFormTest,
-    ::testing::Values(
-        Args{"mkebook", "pack", "--output=<out>", "-t<good.json>", "-p", "<program>"},
-        Args{"mkebook", "-o", "<out>", "--table", "<good.json>", "pack", "--program", "<program>"},
-        Args{"/bin/sh", "-c", "'" MKEBOOK "' pack -o out -t - -p program < good.json"}));
+constexpr const char* kFormNames[] = {"GluedAndWithEquals", "OptionsBeforeTheCommand",
+                                      "TableFromStandardInput"};
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Kit, KitFormTest, ::testing::Values(
+    Args{"mkebook", "pack", "--output=<out>", "-t<good.json>", "-p", "<program>"},
+    Args{"mkebook", "-o", "<out>", "--table", "<good.json>", "pack", "--program", "<program>"},
+    Args{"/bin/sh", "-c", "'" MKEBOOK "' pack -o out -t - -p program < good.json"}),
+    [](const auto& info) { return std::string(kFormNames[info.index]); });
+// clang-format on
 
 TEST_F(KitTest, DumpGivesOneFieldOrWritesToAFile) {
   EXPECT_EQ("7\n", Run({"mkebook", "dump", "--field", "version", "<ebook>"}).out);
@@ -360,41 +357,19 @@ TEST_P(KitSetTest, StoresTheValuesInPlaceOrNone) {
   EXPECT_FALSE(fs::exists(ebook + ".rebrander-journal"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kit, KitSetTest,
-    ::testing::Values(
-        SetCase{"FromTheCommandLine", 0, {"mkebook", "set", "<ebook>", "a=Hello"}, "", "Hello"},
-        SetCase{"FromAValuesFileInACodePage",
-                0,
-                {"mkebook", "set", "<ebook>", "--values", "<values.json>", "-e", "windows-1252"},
-                "",
-                "W\xF6rld"},
-        SetCase{"OverACustomizedEBookWithForce",
-                1,
-                {"mkebook", "set", "--force", "<ebook>", "a=Again"},
-                "",
-                "Again"},
-        SetCase{"NotOverACustomizedEBook",
-                1,
-                {"mkebook", "set", "<ebook>", "a=Again"},
-                "mkebook: <ebook>: is already customized (give --force to customize it again)\n",
-                "old"},
-        SetCase{"NotIntoAnUnknownVariable",
-                0,
-                {"mkebook", "set", "<ebook>", "a=x", "b=x"},
-                "mkebook: <ebook>: has no variable \"b\"\n",
-                "old"},
-        SetCase{"NotIntoAFixedVariable",
-                0,
-                {"mkebook", "set", "<ebook>", "fixed=x"},
-                "mkebook: <ebook>: has no editable variable \"fixed\"\n",
-                "old"},
-        SetCase{"NotWithoutValues",
-                0,
-                {"mkebook", "set", "<ebook>"},
-                "mkebook: set needs IDENT=VALUE, --values or --copies (see --help)\n",
-                "old"}),
-    [](const auto& info) { return std::string(info.param.name); });
+// clang-format off
+const SetCase kSets[] = {
+    {"FromTheCommandLine", 0, {"mkebook", "set", "<ebook>", "a=Hello"}, "", "Hello"},
+    {"FromAValuesFileInACodePage", 0, {"mkebook", "set", "<ebook>", "--values", "<values.json>", "-e", "windows-1252"}, "", "W\xF6rld"},
+    {"OverACustomizedEBookWithForce", 1, {"mkebook", "set", "--force", "<ebook>", "a=Again"}, "", "Again"},
+    {"NotOverACustomizedEBook", 1, {"mkebook", "set", "<ebook>", "a=Again"}, "mkebook: <ebook>: is already customized (give --force to customize it again)\n", "old"},
+    {"NotIntoAnUnknownVariable", 0, {"mkebook", "set", "<ebook>", "a=x", "b=x"}, "mkebook: <ebook>: has no variable \"b\"\n", "old"},
+    {"NotIntoAFixedVariable", 0, {"mkebook", "set", "<ebook>", "fixed=x"}, "mkebook: <ebook>: has no editable variable \"fixed\"\n", "old"},
+    {"NotWithoutValues", 0, {"mkebook", "set", "<ebook>"}, "mkebook: set needs IDENT=VALUE, --values or --copies (see --help)\n", "old"},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(Kit, KitSetTest, ::testing::ValuesIn(kSets),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // One customized copy a line, numbered from 1, the E-Book left as it was.
 TEST_F(KitTest, SetCopiesMakeOneCustomizedCopyALine) {
