@@ -95,7 +95,7 @@ class KitTest : public ::testing::Test {
     ASSERT_TRUE(packing::PackEBook(program, package, output, error)) << error;
   }
   // Runs in the folder. "<name>" becomes the path of that file of the folder ("<ebook>" the
-  // E-Book's); a first argument "mkebook" or "mkrebrander" the built tool.
+  // E-Book's); a first argument "mkebook", "mkrebrander" or "make-demo-folder.sh" the kit's own.
   std::string Expand(std::string text) const {
     for (size_t at = 0, end; (at = text.find('<', at)) != std::string::npos;) {
       if ((end = text.find('>', at)) == std::string::npos) break;
@@ -108,6 +108,7 @@ class KitTest : public ::testing::Test {
     for (std::string& arg : args) arg = Expand(arg);
     if (args[0] == "mkebook") args[0] = MKEBOOK;
     if (args[0] == "mkrebrander") args[0] = MKREBRANDER;
+    if (args[0] == "make-demo-folder.sh") args = {"/bin/bash", DEMO_SCRIPT, args[1], args[2]};
     return RunProgram(args, dir.Path());
   }
 };

@@ -70,6 +70,9 @@ StampIdLongerThanItsBlock | 1 | mkrebrander --stamp <case.json> --output <out> |
 BundleIntoAnExistingPath | 1 | mkrebrander bundle --ebook <ebook> --title T --output <bad> | - | mkrebrander: <bad>: already exists
 BundleWithAMissingBare | 1 | mkrebrander bundle --ebook <ebook> --title T --output <kit> --program <none> | - | mkrebrander: <none>: No such file or directory
 BundleOfACustomizedEBook | 1 | mkrebrander bundle --ebook <rebranded> --title T -o <kit> -p <bare> | - | mkrebrander: <rebranded>: is already marked customized, and its buyers could not customize it; bundle the E-Book before customizing it, or give --force
+OptionWithoutItsValue | 2 | mkebook dump <ebook> -o | - | mkebook: --output needs a value (see --help)
+FlagWithAValue | 2 | mkebook --help=1 | - | mkebook: --help takes no value (see --help)
+DemoFolderWithoutTheBuiltTools | 1 | make-demo-folder.sh <nobuild> <demo> | - | make-demo-folder: <nobuild>/tools/mkebook/mkebook is missing; build the project first
 PackWithoutProgram | 2 | mkebook pack --table <good.json> -o <out> | - | mkebook: pack needs --program (see --help)
 DumpWithoutPath | 2 | mkebook dump | - | mkebook: dump needs a file's path (see --help)
 UnknownOption | 2 | mkebook dump <ebook> --bogus | - | mkebook: unknown option --bogus (see --help)

@@ -3,6 +3,7 @@
 // the warnings that let the work go on, and customizing without the wizard.
 #include <nlohmann/json.hpp>
 #include <random>
+#include <set>
 
 #include "ebook/ebook_file.h"
 #include "formats/rebrand_info.h"
@@ -219,11 +220,54 @@ INSTANTIATE_TEST_SUITE_P(Kit, KitFormTest, ::testing::Values(
     [](const auto& info) { return std::string(kFormNames[info.index]); });
 // clang-format on
 
+// The JSON form of an E-Book, keys in the order pack reads them: an identity
+// with bytes after its zero is the whole block in base64.
+TEST_F(KitTest, DumpShowsTheTableInTheFormPackReads) {
+  const char* const expected =
+      R"({"id": {"base64": "Q2Fm6SAxLjAAdGFpbA=="}, "version": 7, "opaque": [0, 0, 0, 0, 0, 0], )"
+      R"("rebranded": 0, "variables": [{"ident": "a", "prompt": "", "value": "", "editable": 1, )"
+      R"("type": 0}]})";
+  EXPECT_EQ(nlohmann::ordered_json::parse(expected).dump(4) + "\n",
+            Run({"mkebook", "dump", "<ebook>"}).out);
+}
+
+// A table without "opaque" packs zeros there.
+TEST_F(KitTest, OpaqueFieldsLeftOutArePackedAsZeros) {
+  ASSERT_EQ(0, Run({"mkebook", "pack", "-p", "<program>", "-t", good, "-o", "<out>"}).exitCode);
+  const auto dumped = nlohmann::json::parse(Run({"mkebook", "dump", "<out>"}).out);
+  EXPECT_EQ(nlohmann::json::parse("[0, 0, 0, 0, 0, 0]"), dumped["opaque"]);
+}
+
 TEST_F(KitTest, DumpGivesOneFieldOrWritesToAFile) {
   EXPECT_EQ("7\n", Run({"mkebook", "dump", "--field", "version", "<ebook>"}).out);
   EXPECT_EQ(std::string("Caf\xE9 1.0\n"), Run({"mkebook", "dump", "-f", "id", "<ebook>"}).out);
   EXPECT_EQ("", Run({"mkebook", "dump", "<ebook>", "-o", "<dump>"}).out);
   EXPECT_EQ(Run({"mkebook", "dump", "<ebook>"}).out, ReadFileBytes(dir.File("dump")));
+}
+
+// Code pages are named in any case, with or without "-" and "_".
+TEST_F(KitTest, EncodingNamesMatchInAnyCaseAndSpelling) {
+  const std::string dump = Run({"mkebook", "dump", "<ebook>", "-e", "windows-1252"}).out;
+  for (const char* name : {"Windows_1252", "WINDOWS1252", "cp1252"}) {
+    EXPECT_EQ(dump, Run({"mkebook", "dump", "<ebook>", "-e", name}).out) << name;
+  }
+}
+
+// An output that exists keeps its permissions; a new one takes the program's.
+TEST_F(KitTest, PackOverAnExistingFileKeepsItsPermissions) {
+  WriteFileBytes(dir.File("out"), "old");
+  fs::permissions(dir.File("out"), fs::perms{0640});
+  ASSERT_EQ(0, Run({"mkebook", "pack", "-p", "<program>", "-t", good, "-o", "<out>"}).exitCode);
+  EXPECT_EQ(fs::perms{0640}, fs::status(dir.File("out")).permissions());
+}
+
+// The demo shows a page of every kind: the sample table offers them all.
+TEST(SampleTableTest, OffersAnEditableVariableOfEveryPageType) {
+  const auto table = nlohmann::json::parse(ReadFileBytes(SAMPLE_TABLE));
+  std::set<int> types;
+  for (const auto& variable : table["variables"])
+    if (variable["editable"] == 1) types.insert(variable["type"].get<int>());
+  for (const int type : {0, 1, 2, 3}) EXPECT_EQ(1u, types.count(type)) << "type " << type;
 }
 
 TEST_F(KitTest, EachToolShowsItsVersionAndHelp) {
@@ -371,22 +415,24 @@ const SetCase kSets[] = {
 INSTANTIATE_TEST_SUITE_P(Kit, KitSetTest, ::testing::ValuesIn(kSets),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// One customized copy a line, numbered from 1, the E-Book left as it was.
+// One customized copy a line, numbered from 1 with as many digits as the
+// last, the E-Book left as it was.
 TEST_F(KitTest, SetCopiesMakeOneCustomizedCopyALine) {
-  WriteFileBytes(dir.File("sets.jsonl"), "{\"a\": \"one\"}\n\n{\"a\": \"two\"}\n");
+  std::string lines;
+  for (int i = 1; i <= 10; ++i)
+    lines += "{\"a\": \"" + std::to_string(i) + "\"}\n" + (i == 1 ? "\n" : "");
+  WriteFileBytes(dir.File("sets.jsonl"), lines);
   const std::string before = ReadFileBytes(ebook);
-  const ProgramRun run =
-      Run({"mkebook", "set", "<ebook>", "--copies", "<sets.jsonl>", "-o", "<out>"});
-  EXPECT_EQ("", run.err);
+  EXPECT_EQ("", Run({"mkebook", "set", "<ebook>", "--copies", "<sets.jsonl>", "-o", "<out>"}).err);
   for (const auto& [copy, value] :
-       {std::pair{"out/1/my book.exe", "one"}, {"out/2/my book.exe", "two"}}) {
+       {std::pair{"out/01/my book.exe", "1"}, {"out/10/my book.exe", "10"}}) {
     packing::EBookPackage package;
     std::string error;
     ASSERT_TRUE(packing::LoadPackage(dir.File(copy), package, error)) << error;
     EXPECT_EQ(value, package.table[0].m_strValue);
     EXPECT_EQ(1, package.table.m_bRebranded) << copy;
   }
-  EXPECT_FALSE(fs::exists(dir.File("out/3")));
+  EXPECT_FALSE(fs::exists(dir.File("out/11")));
   EXPECT_EQ(before, ReadFileBytes(ebook));
 }
 
