@@ -316,25 +316,31 @@ TEST_F(KitTest, StampStoresTheEBooksFileNameInItsCodePage) {
   EXPECT_EQ("\x95\x5C.exe", formats::CRebrandInfo(dir.File("r")).Info().m_strEBookFile);
 }
 
+// A bare PE32+ header: "PE" at kPeAt, the COFF header after its signature,
+// the optional header after that with 16 data directories.
+constexpr size_t kPeAt = 0x40, kCoffAt = kPeAt + 4, kOptionalAt = kCoffAt + 20;
+constexpr size_t kDirectoriesAt = kOptionalAt + 0x70, kSecurityAt = kDirectoriesAt + 4 * 8;
+
+std::string PortableExecutable() {
+  std::string pe(kDirectoriesAt + 16 * 8, '\0');
+  pe.replace(0, 2, "MZ");
+  pe[0x3C] = kPeAt;
+  pe.replace(kPeAt, 2, "PE");
+  pe[kCoffAt + 16] = static_cast<char>(pe.size() - kOptionalAt);  // the optional header's size
+  pe.replace(kOptionalAt, 2, "\x0b\x02");
+  pe[kDirectoriesAt - 4] = 16;  // data directories
+  return pe;
+}
+
 // As signing leaves a program: a certificate table that ends the file, where
-// the PE header's security directory says.
+// the security directory says.
 std::string Signed(std::string bytes) {
   const std::string certificates = "certificates" + std::string(4, 'c');
   const uint32_t entry[] = {static_cast<uint32_t>(bytes.size()),
                             static_cast<uint32_t>(certificates.size())};
-  for (int i = 0; i < 8; ++i) bytes[0xE8 + i] = static_cast<char>(entry[i / 4] >> (8 * (i % 4)));
+  for (size_t i = 0; i < 8; ++i)
+    bytes[kSecurityAt + i] = static_cast<char>(entry[i / 4] >> (8 * (i % 4)));
   return bytes + certificates;
-}
-
-std::string PortableExecutable() {
-  std::string pe(0x148, '\0');
-  pe.replace(0, 2, "MZ");
-  pe[0x3C] = 0x40;
-  pe.replace(0x40, 2, "PE");
-  pe[0x54] = static_cast<char>(240);  // the optional header's size
-  pe.replace(0x58, 2, "\x0b\x02");
-  pe[0xC4] = 16;  // data directories
-  return pe;
 }
 
 // An E-Book is never to be signed, before packing or after: the signature
