@@ -91,15 +91,15 @@ INSTANTIATE_TEST_SUITE_P(CodePages, KitRoundTripTest,
 // A text that the table format ended at a zero byte is dumped up to it, and named.
 TEST_F(KitTest, DumpWarnsOfATextCutAtAZeroByte) {
   packing::EBookPackage package;
-  package.table.Add({});
-  package.table[0].m_strPrompt = std::string("before\0after", 12);
+  package.table.Add(Variable("a", "whole", 1));
+  package.table.Add(Variable("b", std::string("before\0after", 12), 1));
   Pack(package, ebook);
   const ProgramRun dump = Run({"mkebook", "dump", "<ebook>"});
   EXPECT_EQ("mkebook: " + ebook +
-                ": warning: variables[0].prompt is stored with a zero byte inside; only the "
+                ": warning: variables[1].value is stored with a zero byte inside; only the "
                 "text before it is dumped\n",
             dump.err);
-  EXPECT_EQ("before", nlohmann::json::parse(dump.out)["variables"][0]["prompt"]);
+  EXPECT_EQ("before", nlohmann::json::parse(dump.out)["variables"][1]["value"]);
 }
 
 // Every field lands where the rebrander reads it, the command line winning
