@@ -118,10 +118,11 @@ class AgreementTest : public EBookTest, public ::testing::WithParamInterface<Agr
   }
   void Store(const CVariableTable& table) { ASSERT_TRUE(CEBookFile().StoreTable(table)); }
 
-  // Where the sample table's fields are.
-  int64_t CountAt() const { return tableOffset + 8; }
-  int64_t FirstIdentLengthAt() const { return tableOffset + 16; }
-  static constexpr int64_t kTrailerOffsetAt = -CEBookTrailer::kSize + 24;
+  // Where the sample table's fields are: the count ends the table's header,
+  // the first ident's length follows the first record's marker.
+  int64_t CountAt() const { return tableOffset + EBV_TABLE_HEADER_SIZE - 4; }
+  int64_t FirstIdentLengthAt() const { return tableOffset + EBV_TABLE_HEADER_SIZE + 4; }
+  static constexpr int64_t kTrailerOffsetAt = -EBV_TRAILER_SIZE + EBV_TRAILER_TABLE_OFFSET_AT;
 };
 
 TEST_P(AgreementTest, AllThreeReadTheSameOrAllRefuse) {

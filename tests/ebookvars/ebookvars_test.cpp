@@ -9,6 +9,7 @@
 #include <set>
 
 #include "tests/core/ebook_fixture.h"
+#include "tools/ebookvars/ebv_book.h"
 
 namespace {
 
@@ -127,6 +128,46 @@ TEST_F(EBookVarsTest, RefusesWhatIsNoFileToRead) {
   EXPECT_STREQ(ebv_identity(nullptr), "");
   ebv_close(nullptr);
 }
+
+// A file of 1 GiB that exists only as its table's header at offset 0 and a
+// trailer that points there; it remembers the largest read asked of it.
+struct HugeSource {
+  std::string header, trailer;
+  size_t largestRead = 0;
+  static constexpr int64_t kLength = int64_t{1} << 30;
+};
+int ReadHuge(void* from, int64_t offset, void* buffer, size_t size) {
+  auto& source = *static_cast<HugeSource*>(from);
+  source.largestRead = std::max(source.largestRead, size);
+  std::memset(buffer, 0, size);
+  const std::string& part = offset == 0 ? source.header : source.trailer;
+  std::memcpy(buffer, part.data(), std::min(size, part.size()));
+  return 1;
+}
+
+class EBookVarsHostileTest : public EBookTest,
+                             public ::testing::WithParamInterface<std::pair<uint32_t, int32_t>> {};
+
+// A damaged header is refused before the table's bytes are read into a buffer
+// as large as the file.
+TEST_P(EBookVarsHostileTest, DamagedHeaderIsRefusedBeforeTheTableIsRead) {
+  CEBookTrailer trailer = SampleTrailer();
+  trailer.m_nTableOffset = 0;
+  HugeSource source{Scrambled(static_cast<int32_t>(GetParam().first)) + Scrambled(0) +
+                        Scrambled(GetParam().second),
+                    Encode(trailer)};
+  ebv_book book{};
+  EXPECT_EQ(EBV_ERROR_BAD_TABLE, ebv_load(&book, HugeSource::kLength, ReadHuge, &source));
+  EXPECT_EQ(size_t{EBV_TRAILER_SIZE}, source.largestRead);
+  ebv_unload(&book);
+}
+
+INSTANTIATE_TEST_SUITE_P(Library, EBookVarsHostileTest,
+                         ::testing::Values(std::pair{0x1234u, 1},
+                                           std::pair{EBV_TABLE_MARKER, INT32_MAX}),
+                         [](const auto& info) {
+                           return info.index == 0 ? "WrongMarker" : "MoreRecordsThanBytes";
+                         });
 
 TEST(EBookVarsMessages, EveryErrorHasItsOwnOneLineMessage) {
   std::set<std::string> seen;

@@ -82,7 +82,8 @@ TEST_F(SampleBookTest, ShowsItsTableOrTellsWhyNot) {
       if (button->isEnabled()) enabled << button->text();
   }
   EXPECT_EQ(enabled.join('|').toStdString(), "Open in Browser|Next >|Open in Browser|< Previous");
-  EXPECT_TRUE(noTable.PageCount() == 1 && labels.contains("No Variable Table"));
+  EXPECT_EQ(1, noTable.PageCount());
+  EXPECT_TRUE(labels.contains("No Variable Table")) << labels.join('|').toStdString();
   EXPECT_NE(ComposeBookText(none).find("no E-Book trailer"), std::string::npos);
   EXPECT_EQ(BookTitle(source) + "|" + BookTitle(none), "The Lantern at Hollow Bay|Sample E-Book");
 }

@@ -5,6 +5,10 @@
 #include "formats/table_rules.h"
 #include "tools/ebookvars/ebookvars.h"
 
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 struct ebv_book {
   /* The bytes from the table's offset to the trailer, unmasked in place; the
      variables' texts point into them. */
@@ -26,5 +30,9 @@ typedef int (*ebv_read_fn)(void* source, int64_t offset, void* buffer, size_t si
 ebv_error ebv_load(ebv_book* book, int64_t length, ebv_read_fn read, void* source);
 /* Frees what ebv_load took; leaves the file alone. */
 void ebv_unload(ebv_book* book);
+
+#ifdef __cplusplus
+}
+#endif
 
 #endif

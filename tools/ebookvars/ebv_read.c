@@ -87,7 +87,7 @@ static ebv_error read_trailer(ebv_book* book, const unsigned char* trailer, int6
 }
 
 ebv_error ebv_load(ebv_book* book, int64_t length, ebv_read_fn read, void* source) {
-  unsigned char trailer[EBV_TRAILER_SIZE];
+  unsigned char trailer[EBV_TRAILER_SIZE], header[EBV_TABLE_HEADER_SIZE];
   int64_t offset, table_size;
   cursor c;
   int32_t rebranded, stored;
@@ -101,23 +101,32 @@ ebv_error ebv_load(ebv_book* book, int64_t length, ebv_read_fn read, void* sourc
   if (error != EBV_OK) return error;
   if (!ebv_rule_table_offset_ok(offset, length)) return EBV_ERROR_BAD_TABLE;
 
-  /* Everything from the table to the trailer, in one buffer whose size the
-     file's length bounds. */
+  /* The header first: a table that cannot be, by its marker or by a count of
+     records more than its bytes could hold, is refused before its buffer is
+     taken. */
   table_size = length - EBV_TRAILER_SIZE - offset;
-  book->table = (unsigned char*)malloc((size_t)table_size);
-  if (!book->table) return EBV_ERROR_NO_MEMORY;
-  if (!read(source, offset, book->table, (size_t)table_size)) return EBV_ERROR_READ;
-
-  c.bytes = book->table;
-  c.size = (size_t)table_size;
+  if (!read(source, offset, header, sizeof header)) return EBV_ERROR_READ;
+  c.bytes = header;
+  c.size = sizeof header;
   c.at = 0;
   if (!take_marker(&c, EBV_TABLE_MARKER) || !take_int(&c, &rebranded) || !take_int(&c, &stored)) {
     return EBV_ERROR_BAD_TABLE;
   }
-  book->rebranded = rebranded != 0;
   count = (size_t)ebv_rule_record_count(stored);
   /* More records than the bytes could hold would run into the trailer. */
-  if (count > (c.size - c.at) / EBV_SMALLEST_RECORD) return EBV_ERROR_BAD_TABLE;
+  if (count > (size_t)(table_size - EBV_TABLE_HEADER_SIZE) / EBV_SMALLEST_RECORD) {
+    return EBV_ERROR_BAD_TABLE;
+  }
+  book->rebranded = rebranded != 0;
+
+  /* Everything from the table to the trailer, in one buffer whose size the
+     file's length bounds. */
+  book->table = (unsigned char*)malloc((size_t)table_size);
+  if (!book->table) return EBV_ERROR_NO_MEMORY;
+  if (!read(source, offset, book->table, (size_t)table_size)) return EBV_ERROR_READ;
+  c.bytes = book->table;
+  c.size = (size_t)table_size;
+  c.at = EBV_TABLE_HEADER_SIZE;
   if (count > 0) {
     book->variables = (ebv_variable*)calloc(count, sizeof *book->variables);
     if (!book->variables) return EBV_ERROR_NO_MEMORY;

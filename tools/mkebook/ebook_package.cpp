@@ -74,8 +74,7 @@ bool WritePackage(HFILE in, const std::string& program, int32_t programLength,
 // what was read of them.
 std::vector<std::string> TextsCutAtZero(HFILE file, const EBookPackage& package) {
   std::vector<std::string> cut;
-  constexpr int32_t kHeaderSize = 12;
-  int32_t position = package.trailer.m_nTableOffset + kHeaderSize;
+  int32_t position = package.trailer.m_nTableOffset + EBV_TABLE_HEADER_SIZE;
   for (int i = 0; i < package.table.GetSize(); ++i) {
     const formats::CVariable& variable = package.table[i];
     position += 4;  // the record's marker

@@ -10,6 +10,7 @@
 #include "tools/common/options.h"
 #include "tools/common/text_codec.h"
 #include "tools/common/tool_files.h"
+#include "tools/common/tool_main.h"
 #include "tools/common/tool_paths.h"
 #include "tools/mkebook/package_checks.h"
 #include "tools/mkebook/package_json.h"
@@ -79,27 +80,15 @@ constexpr char kUsage[] =
     "\n"
     "Exit status: 0 on success, 1 when the work failed, 2 for a usage error.\n";
 
-int Fail(const std::string& problem) {
-  std::cerr << "mkebook: " << problem << '\n';
-  return kExitFailed;
-}
-
-void Warn(const std::string& file, const std::string& warning) {
-  std::cerr << "mkebook: " << file << ": warning: " << warning << '\n';
-}
+const tool_files::ToolReport report("mkebook");
 
 // Shows the warnings, and the refusals as failures; true when none refuses.
 bool Report(const std::string& file, const packing::PackageFindings& found) {
-  for (const std::string& warning : found.warnings) Warn(file, warning);
+  for (const std::string& warning : found.warnings) report.Warn(file, warning);
   for (const std::string& refusal : found.refusals) {
-    std::cerr << "mkebook: " << file << ": " << refusal << '\n';
+    report.Fail(file + ": " + refusal);
   }
   return found.refusals.empty();
-}
-
-int Usage(const std::string& problem) {
-  std::cerr << "mkebook: " << problem << " (see --help)\n";
-  return kExitUsage;
 }
 
 // Each command's options besides --encoding, and how many operands it takes.
@@ -109,24 +98,19 @@ struct Command {
   size_t operands;
 };
 
-std::optional<tool_files::TextCodec> OpenCodec(const ParsedArguments& args) {
-  return tool_files::TextCodec::Open(args.Has("encoding") ? args.Value("encoding")
-                                                          : tool_files::TextCodec::kUtf8);
-}
-
 int Pack(const ParsedArguments& args, const tool_files::TextCodec& codec) {
   const std::string& tablePath = args.Value("table");
   std::string table, error;
-  if (!tool_files::ReadWholeFile(tablePath, table, error)) return Fail(error);
+  if (!tool_files::ReadWholeFile(tablePath, table, error)) return report.Fail(error);
   packing::EBookPackage package;
   const std::string tableName = tablePath == "-" ? "standard input" : tablePath;
   if (!packing::PackageFromJson(table, codec, package, error))
-    return Fail(tableName + ": " + error);
+    return report.Fail(tableName + ": " + error);
   if (!Report(tableName, packing::CheckPackage(package))) return kExitFailed;
   const std::string& program = args.Value("program");
-  if (packing::IsSignedProgram(program)) Warn(program, packing::kSignedEBookWarning);
+  if (packing::IsSignedProgram(program)) report.Warn(program, packing::kSignedEBookWarning);
   if (!packing::PackEBook(args.Value("program"), package, args.Value("output"), error)) {
-    return Fail(error);
+    return report.Fail(error);
   }
   return kExitOk;
 }
@@ -135,36 +119,37 @@ int Dump(const ParsedArguments& args, const tool_files::TextCodec& codec) {
   const std::string& path = args.operands[1];
   const std::string field = args.Has("field") ? args.Value("field") : "";
   if (!field.empty() && field != "id" && field != "version") {
-    return Usage("--field must be id or version");
+    return report.Usage("--field must be id or version");
   }
   packing::EBookPackage package;
   std::vector<std::string> cutTexts;
   std::string error;
-  if (!packing::LoadPackage(path, package, error, &cutTexts)) return Fail(error);
+  if (!packing::LoadPackage(path, package, error, &cutTexts)) return report.Fail(error);
   for (const std::string& name : cutTexts) {
-    std::cerr << "mkebook: " << path << ": warning: " << name
-              << " is stored with a zero byte inside; only the text before it is dumped\n";
+    report.Warn(path,
+                name + " is stored with a zero byte inside; only the text before it is dumped");
   }
   const std::string text = field == "id"        ? package.trailer.GetId() + '\n'
                            : field == "version" ? std::to_string(package.trailer.m_nVersion) + '\n'
                                                 : packing::PackageToJson(package, codec);
   const std::string output = args.Has("output") ? args.Value("output") : "-";
-  return tool_files::WriteWholeFile(output, text, error) ? kExitOk : Fail(error);
+  return tool_files::WriteWholeFile(output, text, error) ? kExitOk : report.Fail(error);
 }
 
 // An E-Book, or a table file: whatever starts with "{" is taken for JSON.
 int Check(const ParsedArguments& args, const tool_files::TextCodec& codec) {
   const std::string& path = args.operands[1];
   std::string bytes, error;
-  if (!tool_files::ReadWholeFile(path, bytes, error)) return Fail(error);
+  if (!tool_files::ReadWholeFile(path, bytes, error)) return report.Fail(error);
   const size_t first = bytes.find_first_not_of(" \t\r\n");
   const std::string name = path == "-" ? "standard input" : path;
   packing::EBookPackage package;
   if (first != std::string::npos && bytes[first] == '{') {
-    if (!packing::PackageFromJson(bytes, codec, package, error)) return Fail(name + ": " + error);
+    if (!packing::PackageFromJson(bytes, codec, package, error))
+      return report.Fail(name + ": " + error);
   } else {
-    if (packing::IsSignedProgram(path)) Warn(name, packing::kSignedEBookWarning);
-    if (!packing::LoadPackage(path, package, error)) return Fail(error);
+    if (packing::IsSignedProgram(path)) report.Warn(name, packing::kSignedEBookWarning);
+    if (!packing::LoadPackage(path, package, error)) return report.Fail(error);
   }
   return Report(name, packing::CheckPackage(package)) ? kExitOk : kExitFailed;
 }
@@ -176,32 +161,32 @@ int Set(const ParsedArguments& args, const tool_files::TextCodec& codec) {
   std::string error;
   if (args.Has("copies")) {
     if (args.operands.size() > 2 || args.Has("values")) {
-      return Usage("--copies takes its values from its file only");
+      return report.Usage("--copies takes its values from its file only");
     }
-    if (!args.Has("output")) return Usage("--copies needs --output FOLDER");
+    if (!args.Has("output")) return report.Usage("--copies needs --output FOLDER");
     std::string lines;
     const std::string& linesPath = args.Value("copies");
-    if (!tool_files::ReadWholeFile(linesPath, lines, error)) return Fail(error);
+    if (!tool_files::ReadWholeFile(linesPath, lines, error)) return report.Fail(error);
     if (!packing::MakeCustomizedCopies(path, lines, args.Value("output"), codec, force, error)) {
-      return Fail(error.rfind("line ", 0) == 0 ? linesPath + ": " + error : error);
+      return report.Fail(error.rfind("line ", 0) == 0 ? linesPath + ": " + error : error);
     }
     return kExitOk;
   }
-  if (args.Has("output")) return Usage("set writes in place; --output goes with --copies");
+  if (args.Has("output")) return report.Usage("set writes in place; --output goes with --copies");
   packing::ValueSet values;
   const std::vector<std::string> pairs(args.operands.begin() + 2, args.operands.end());
   if (!packing::ValuesFromArguments(pairs, codec, !args.Has("encoding"), values, error)) {
-    return Usage(error);
+    return report.Usage(error);
   }
   if (args.Has("values")) {
     std::string json;
     const std::string& valuesPath = args.Value("values");
-    if (!tool_files::ReadWholeFile(valuesPath, json, error)) return Fail(error);
+    if (!tool_files::ReadWholeFile(valuesPath, json, error)) return report.Fail(error);
     if (!packing::ValuesFromJson(json, codec, values, error)) {
-      return Fail((valuesPath == "-" ? "standard input" : valuesPath) + ": " + error);
+      return report.Fail((valuesPath == "-" ? "standard input" : valuesPath) + ": " + error);
     }
   }
-  if (values.empty()) return Usage("set needs IDENT=VALUE, --values or --copies");
+  if (values.empty()) return report.Usage("set needs IDENT=VALUE, --values or --copies");
   const tool_files::ConsoleUserInterface ui("mkebook", path);
   return packing::SetValuesInPlace(path, values, force) ? kExitOk : kExitFailed;
 }
@@ -216,7 +201,7 @@ int main(int argc, char** argv) {
   ParsedArguments args;
   std::string error;
   if (!tool_files::ParseArguments(tool_files::ToolArguments(argc, argv), rules, args, error)) {
-    return Usage(error);
+    return report.Usage(error);
   }
   if (args.Has("help")) {
     std::cout << kUsage;
@@ -230,10 +215,10 @@ int main(int argc, char** argv) {
   const Command dump = {{"field", "output"}, {}, 2};
   const Command check = {{}, {}, 2};
   const Command set = {{"values", "copies", "output", "force"}, {}, 2};
-  if (args.operands.empty()) return Usage("no command given");
+  if (args.operands.empty()) return report.Usage("no command given");
   const std::string& name = args.operands[0];
   if (name != "pack" && name != "dump" && name != "check" && name != "set") {
-    return Usage("unknown command " + name);
+    return report.Usage("unknown command " + name);
   }
   const Command& command = name == "pack"   ? pack
                            : name == "dump" ? dump
@@ -241,18 +226,18 @@ int main(int argc, char** argv) {
                                             : check;
   for (const auto& [option, value] : args.options) {
     if (option != "encoding" && !command.options.count(option)) {
-      return Usage(name + " takes no --" + option);
+      return report.Usage(name + " takes no --" + option);
     }
   }
   for (const std::string& option : command.required) {
-    if (!args.Has(option)) return Usage(name + " needs --" + option);
+    if (!args.Has(option)) return report.Usage(name + " needs --" + option);
   }
-  if (args.operands.size() < command.operands) return Usage(name + " needs a file's path");
+  if (args.operands.size() < command.operands) return report.Usage(name + " needs a file's path");
   if (args.operands.size() > command.operands && name != "set") {
-    return Usage("unexpected operand " + args.operands[command.operands]);
+    return report.Usage("unexpected operand " + args.operands[command.operands]);
   }
-  const auto codec = OpenCodec(args);
-  if (!codec) return Usage("unknown encoding " + args.Value("encoding"));
+  const auto codec = tool_files::OpenCodec(args);
+  if (!codec) return report.Usage("unknown encoding " + args.Value("encoding"));
   if (name == "check") return Check(args, *codec);
   if (name == "set") return Set(args, *codec);
   return name == "pack" ? Pack(args, *codec) : Dump(args, *codec);

@@ -14,6 +14,7 @@
 #include "tools/common/bare_rebrander.h"
 #include "tools/common/options.h"
 #include "tools/common/tool_files.h"
+#include "tools/common/tool_main.h"
 #include "tools/common/tool_paths.h"
 #include "tools/mkebook/package_checks.h"
 #include "tools/mkrebrander/bare_check.h"
@@ -90,23 +91,7 @@ constexpr char kUsage[] =
     "\n"
     "Exit status: 0 on success, 1 when the work failed, 2 for a usage error.\n";
 
-int Fail(const std::string& problem) {
-  std::cerr << "mkrebrander: " << problem << '\n';
-  return kExitFailed;
-}
-
-void Warn(const std::string& warning) {
-  std::cerr << "mkrebrander: " << warning << '\n';
-}
-
-int Usage(const std::string& problem) {
-  std::cerr << "mkrebrander: " << problem << " (see --help)\n";
-  return kExitUsage;
-}
-
-std::optional<TextCodec> OpenCodec(const ParsedArguments& args) {
-  return TextCodec::Open(args.Has("encoding") ? args.Value("encoding") : TextCodec::kUtf8);
-}
+const tool_files::ToolReport report("mkrebrander");
 
 // The stamp from --stamp, the command line and the E-Book, in rising order of
 // precedence; empty `ebook` when the stamp is not for a given E-Book. Returns
@@ -118,48 +103,44 @@ int GatherStamp(const ParsedArguments& args, const std::string& ebook, const Tex
   if (args.Has("stamp")) {
     const std::string& path = args.Value("stamp");
     std::string json;
-    if (!tool_files::ReadWholeFile(path, json, error)) return Fail(error);
+    if (!tool_files::ReadWholeFile(path, json, error)) return report.Fail(error);
     if (!stamping::StampFromJson(json, codec, stamp, given, error)) {
-      return Fail((path == "-" ? "standard input" : path) + ": " + error);
+      return report.Fail((path == "-" ? "standard input" : path) + ": " + error);
     }
   }
   const bool raw = !args.Has("encoding");
   for (const std::string& key : stamping::StampKeys()) {
     if (!args.Has(key)) continue;
-    if (!SetStampField(key, args.Value(key), codec, raw, stamp, error)) return Usage(error);
+    if (!SetStampField(key, args.Value(key), codec, raw, stamp, error)) return report.Usage(error);
     given.insert(key);
   }
   if (!ebook.empty()) {
     if (!stamping::StampForEBook(ebook, codec, raw, stamp, given, package, error)) {
-      return Fail(error);
+      return report.Fail(error);
     }
     // The E-Book is checked as mkebook checks it: its rebrander would ship it.
     const packing::PackageFindings found = packing::CheckPackage(package);
-    for (const std::string& warning : found.warnings) Warn(ebook + ": warning: " + warning);
-    if (!found.refusals.empty()) return Fail(ebook + ": " + found.refusals.front());
+    for (const std::string& warning : found.warnings) report.Warn(ebook, warning);
+    if (!found.refusals.empty()) return report.Fail(ebook + ": " + found.refusals.front());
   }
   for (const auto& [key, text] : {std::pair{"status-before", kDefaultStatusBefore},
                                   std::pair{"status-after", kDefaultStatusAfter}}) {
     if (!given.count(key)) SetStampField(key, text, codec, raw, stamp, error);
   }
   for (const char* required : {"ebook-file", "ebook-id", "ebook-version", "title"}) {
-    if (!given.count(required)) return Usage(std::string("missing --") + required);
+    if (!given.count(required)) return report.Usage(std::string("missing --") + required);
   }
-  const std::string& file = stamp.info.m_strEBookFile;
-  // A "\\" byte may be the second byte of a character in a double-byte code
-  // page; a name given in UTF-8 shows a folder by either separator.
   const std::string asGiven = args.Has("ebook-file") ? args.Value("ebook-file") : "";
-  if (file.empty() || file.find('/') != std::string::npos ||
-      asGiven.find('\\') != std::string::npos) {
-    return Usage("--ebook-file must be a file name without a folder");
+  if (!stamping::EBookFileProblem(stamp.info.m_strEBookFile, asGiven).empty()) {
+    return report.Usage("--ebook-file " +
+                        stamping::EBookFileProblem(stamp.info.m_strEBookFile, asGiven));
   }
-  if (stamp.info.m_strEBookId.size() > formats::CEBookTrailer::kIdSize) {
-    return Usage("--ebook-id is " + std::to_string(stamp.info.m_strEBookId.size()) +
-                 " bytes long; at most " + std::to_string(formats::CEBookTrailer::kIdSize) +
-                 " fit, or it matches no E-Book");
+  if (const std::string problem = stamping::EBookIdProblem(stamp.info.m_strEBookId);
+      !problem.empty()) {
+    return report.Usage("--ebook-id " + problem);
   }
   if (stamp.info.m_bAllowRepeat != 0 && stamp.info.m_bAllowRepeat != 1) {
-    return Usage("--allow-repeat must be 0 or 1");
+    return report.Usage("--allow-repeat must be 0 or 1");
   }
   return kExitOk;
 }
@@ -190,7 +171,8 @@ int StampCommand(const ParsedArguments& args, const TextCodec& codec) {
   const std::string ebook = args.Has("for-ebook") ? args.Value("for-ebook") : "";
   for (const char* taken : {"ebook-file", "ebook-id", "ebook-version"}) {
     if (!ebook.empty() && args.Has(taken)) {
-      return Usage(std::string("--for-ebook takes --") + taken + " from the E-Book; leave it out");
+      return report.Usage(std::string("--for-ebook takes --") + taken +
+                          " from the E-Book; leave it out");
     }
   }
   Stamp stamp;
@@ -202,9 +184,9 @@ int StampCommand(const ParsedArguments& args, const TextCodec& codec) {
   if (!BareProgram(args, false, program, error) ||
       !stamping::StampRebrander(program, args.Value("output"), stamp.info, stamp.version, error,
                                 &warning)) {
-    return Fail(error);
+    return report.Fail(error);
   }
-  if (!warning.empty()) Warn("warning: " + warning);
+  if (!warning.empty()) report.Warn("", warning);
   return kExitOk;
 }
 
@@ -218,16 +200,18 @@ int BundleCommand(const ParsedArguments& args, const TextCodec& codec) {
     return status;
   }
   if (package.table.m_bRebranded == 1 && !args.Has("force")) {
-    return Fail(ebook + ": is already marked customized, and its buyers could not customize it; " +
-                "bundle the E-Book before customizing it, or give --force");
+    return report.Fail(ebook +
+                       ": is already marked customized, and its buyers could not customize it; " +
+                       "bundle the E-Book before customizing it, or give --force");
   }
   if (windows && !args.Has("encoding") && HoldsNonAscii(stamp, package)) {
-    Warn(ebook + ": warning: texts beyond ASCII without --encoding are shown as UTF-8 bytes " +
-         "on Windows; name the E-Book's code page, such as --encoding windows-1252");
+    report.Warn(ebook,
+                "texts beyond ASCII without --encoding are shown as UTF-8 bytes "
+                "on Windows; name the E-Book's code page, such as --encoding windows-1252");
   }
   if (!BareProgram(args, windows, program, error) ||
       !stamping::MakeBundle(ebook, program, stamp, args.Value("output"), windows, error)) {
-    return Fail(error);
+    return report.Fail(error);
   }
   return kExitOk;
 }
@@ -237,16 +221,16 @@ int DumpCommand(const ParsedArguments& args, const TextCodec& codec) {
   const formats::CRebrandInfo info(platform::PathFromUtf8(path));
   if (info.HasError()) {
     std::error_code failed;
-    return Fail(std::filesystem::is_regular_file(tool_files::FsPath(path), failed)
-                    ? path + ": carries no stamp"
-                    : path + ": cannot be read");
+    return report.Fail(std::filesystem::is_regular_file(tool_files::FsPath(path), failed)
+                           ? path + ": carries no stamp"
+                           : path + ": cannot be read");
   }
   const Stamp stamp{info.Info(), info.Trailer().m_nVersion};
   std::string error;
   const std::string output = args.Has("output") ? args.Value("output") : "-";
   return tool_files::WriteWholeFile(output, stamping::StampToJson(stamp, codec), error)
              ? kExitOk
-             : Fail(error);
+             : report.Fail(error);
 }
 
 std::vector<tool_files::OptionRule> Rules() {
@@ -278,7 +262,7 @@ int main(int argc, char** argv) {
   ParsedArguments args;
   std::string error;
   if (!tool_files::ParseArguments(tool_files::ToolArguments(argc, argv), Rules(), args, error)) {
-    return Usage(error);
+    return report.Usage(error);
   }
   if (args.Has("help")) {
     std::cout << kUsage << "\nWithout --status-before and --status-after, the main window says\n"
@@ -290,30 +274,30 @@ int main(int argc, char** argv) {
     std::cout << "mkrebrander " REBRANDER_VERSION "\n";
     return kExitOk;
   }
-  if (args.options.empty() && args.operands.empty()) return Usage("no arguments given");
+  if (args.options.empty() && args.operands.empty()) return report.Usage("no arguments given");
   const std::string command = args.operands.empty() ? "" : args.operands[0];
   if (!command.empty() && command != "bundle" && command != "dump") {
-    return Usage("unknown command " + command);
+    return report.Usage("unknown command " + command);
   }
   const std::set<std::string> allowed = Allowed(command);
   for (const auto& [option, value] : args.options) {
     if (!allowed.count(option)) {
-      return Usage((command.empty() ? "stamping" : command) + " takes no --" + option);
+      return report.Usage((command.empty() ? "stamping" : command) + " takes no --" + option);
     }
   }
   const size_t operands = command == "dump" ? 2 : command.empty() ? 0 : 1;
   if (command == "dump" && args.operands.size() < 2)
-    return Usage("dump needs the rebrander's path");
+    return report.Usage("dump needs the rebrander's path");
   if (args.operands.size() > operands)
-    return Usage("unexpected operand " + args.operands[operands]);
+    return report.Usage("unexpected operand " + args.operands[operands]);
   for (const char* required : {"output", "ebook"}) {
     if (command != "dump" && (command == "bundle" || required == std::string("output")) &&
         !args.Has(required)) {
-      return Usage(std::string("missing --") + required);
+      return report.Usage(std::string("missing --") + required);
     }
   }
-  const auto codec = OpenCodec(args);
-  if (!codec) return Usage("unknown encoding " + args.Value("encoding"));
+  const auto codec = tool_files::OpenCodec(args);
+  if (!codec) return report.Usage("unknown encoding " + args.Value("encoding"));
   if (command == "dump") return DumpCommand(args, *codec);
   if (command == "bundle") return BundleCommand(args, *codec);
   return StampCommand(args, *codec);

@@ -73,12 +73,38 @@ bool StampFromJson(const std::string& json, const TextCodec& codec, Stamp& stamp
   for (const std::string& key : StampKeys()) {
     if (!reader.Has(key)) continue;
     int32_t* number = IntField(key, stamp);
-    if (number ? !reader.Int(key, *number) : !reader.Text(key, stamp.info.*TextFields().at(key))) {
-      return false;
-    }
+    const bool read = key == "allow-repeat" ? reader.IntIn(key, 0, 1, *number)
+                      : number              ? reader.Int(key, *number)
+                                            : reader.Text(key, stamp.info.*TextFields().at(key));
+    if (!read) return false;
     given.insert(key);
   }
-  return true;
+  // Checked here as well as after the command line, so that the message names
+  // the field and its file.
+  if (given.count("ebook-file")) {
+    const Json& name = root["ebook-file"];
+    const std::string problem = EBookFileProblem(stamp.info.m_strEBookFile,
+                                                 name.is_string() ? name.get<std::string>() : "");
+    if (!problem.empty()) return reader.Fail("ebook-file", problem);
+  }
+  const std::string problem = EBookIdProblem(stamp.info.m_strEBookId);
+  return !given.count("ebook-id") || problem.empty() || reader.Fail("ebook-id", problem);
+}
+
+std::string EBookFileProblem(const std::string& stored, const std::string& asGiven) {
+  // A "\\" byte may be the second byte of a character in a double-byte code
+  // page; a name given in UTF-8 shows a folder by either separator.
+  if (stored.empty() || stored.find('/') != std::string::npos ||
+      asGiven.find('\\') != std::string::npos) {
+    return "must be a file name without a folder";
+  }
+  return "";
+}
+
+std::string EBookIdProblem(const std::string& id) {
+  if (id.size() <= formats::CEBookTrailer::kIdSize) return "";
+  return "is " + std::to_string(id.size()) + " bytes long; at most " +
+         std::to_string(formats::CEBookTrailer::kIdSize) + " fit, or it matches no E-Book";
 }
 
 bool SetStampField(const std::string& key, const std::string& value, const TextCodec& codec,

@@ -30,10 +30,18 @@ const std::vector<std::string>& StampKeys();
 
 std::string StampToJson(const Stamp& stamp, const tool_files::TextCodec& codec);
 
-// The fields the JSON holds replace those of `stamp` and join `given`. On
-// failure returns false with a one-line reason naming the field in `error`.
+// The fields the JSON holds replace those of `stamp` and join `given`. A field
+// unknown, of the wrong type or out of range (allow-repeat 0 or 1, the file
+// name and identity as above) fails: false, with a one-line reason naming the
+// field in `error`.
 bool StampFromJson(const std::string& json, const tool_files::TextCodec& codec, Stamp& stamp,
                    std::set<std::string>& given, std::string& error);
+
+// What is wrong with the E-Book's file name or identity, or "": a name with a
+// folder in it (`asGiven` is the UTF-8 text it was given as, or ""), an
+// identity longer than the trailer holds.
+std::string EBookFileProblem(const std::string& stored, const std::string& asGiven);
+std::string EBookIdProblem(const std::string& id);
 
 // Sets one field from a command-line value: texts are converted from UTF-8
 // into the code page, unless `raw`, when they are taken as they are.
