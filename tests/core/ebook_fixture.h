@@ -12,6 +12,7 @@
 
 #include "ebook/ebook_file.h"
 #include "ebook/store_journal.h"
+#include "ebook/table_store.h"
 #include "formats/ebook_trailer.h"
 #include "formats/field_stream.h"
 #include "formats/rebrand_info.h"
@@ -181,6 +182,8 @@ class EBookTest : public ::testing::Test {
         << error;
     OverrideModuleFileName(dir.File("rebrander"));
     ResetRebrandInfoForTesting();
+    // Every store of the tests checks its order, as in a debug build.
+    ebook::SetStoreOrderCheck(true);
     WriteSampleEBook();
   }
   void TearDown() override {
