@@ -2,6 +2,7 @@
 // open, loading its table and storing it back in place, and files with
 // hostile values that must give their message and never be written.
 #include <climits>
+#include <functional>
 #include <optional>
 
 #include "tests/core/ebook_fixture.h"
@@ -161,6 +162,54 @@ TEST_F(EBookTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
   WriteEBook(EBookPath(), program, CVariableTable{}, SampleTrailer());
   EXPECT_EQ(Load().GetSize(), 0);
   EXPECT_TRUE(ui.messages.empty());
+}
+
+// Another process holding the E-Book exclusively keeps both out, each with
+// its own message.
+TEST_F(EBookTest, EBookInUseIsNeitherLoadedNorWritten) {
+  OtherProcess holder(LOpens(EBookPath(), OF_EXCLUSIVE_READWRITE));
+  ASSERT_TRUE(holder.Ready());
+  CVariableTable table;
+  EXPECT_FALSE(CEBookFile().LoadTable(table));
+  ExpectOnlyMessage(kErrorReading);
+  EXPECT_FALSE(CEBookFile().StoreTable(Edited("Not stored")));
+  ExpectOnlyMessage(kCantOpenForWriting);
+  holder.Kill();
+  EXPECT_TRUE(original == ReadFileBytes(EBookPath())) << "the E-Book changed";
+  EXPECT_FALSE(JournalExists());
+}
+
+// Fields cut short by the end of the file fail, whatever their kind.
+TEST_F(EBookTest, FieldCutShortByTheEndOfTheFileFails) {
+  const std::pair<const char*, std::function<bool(HFILE)>> reads[] = {
+      {"integer",
+       [](HFILE f) {
+         int32_t v;
+         return ReadInt(f, v);
+       }},
+      {"marker", [](HFILE f) { return ReadMagic(f, CVariable::kMarker); }},
+      {"text",
+       [](HFILE f) {
+         std::string t;
+         return ReadString(f, t);
+       }},
+      {"raw",
+       [](HFILE f) {
+         char b[8];
+         return CFieldStream(CFieldStream::kRead, f).TransferRaw(b, 8);
+       }},
+  };
+  for (const auto& [kind, read] : reads) {
+    WriteFileBytes(dir.File("short"), Scrambled(CVariable::kMarker).substr(0, 3));
+    const HFILE file = _lopen(dir.File("short"), OF_SHARED_READ);
+    EXPECT_FALSE(read(file)) << kind << " of 3 bytes";
+    _lclose(file);
+  }
+  WriteFileBytes(dir.File("short"), Scrambled(5) + "abc");
+  const HFILE file = _lopen(dir.File("short"), OF_SHARED_READ);
+  std::string text;
+  EXPECT_FALSE(ReadString(file, text)) << "a text of 5 with 3 bytes left";
+  _lclose(file);
 }
 
 // A failed read leaves what the caller had; neither shows anything.
