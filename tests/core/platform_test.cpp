@@ -161,5 +161,29 @@ TEST_F(FileServicesTest, FailedStartsSayWhy) {
   }
 }
 
+#ifndef _WIN32  // Windows passes no descriptor that was not asked for
+// The program itself, its path one argument whatever it holds, and none of
+// our descriptors: one it inherited would keep our exclusive open out.
+TEST_F(FileServicesTest, StartedProgramGetsItsPathAloneAndInheritsNothing) {
+  const Path folder = dir.File("my books & more; echo oops");
+  fs::create_directory(folder);
+  const Path program = folder + kPathSeparator + PathFromUtf8("test child.exe");
+  fs::copy_file(path, program);
+  const Path probe = dir.File("probe"), report = program + ".report";
+  WriteFileBytes(probe, "p");
+  const int inheritable = open(probe.c_str(), O_RDONLY);  // not close-on-exec
+  RecordingUserInterface recorder;
+  EXPECT_TRUE(ebook::LaunchEBook(program, ebook::SW_SHOWNORMAL));
+  close(inheritable);
+  EXPECT_TRUE(recorder.messages.empty()) << recorder.messages.size() << " messages";
+  // Waits on the started program, which reports once it runs.
+  for (int i = 0; i < 1000 && !fs::exists(report); ++i) platform::Sleep(10);
+  EXPECT_EQ(program + "\n", ReadFileBytes(report)) << "the path alone, as one argument";
+  EXPECT_TRUE(Opens(probe, OF_EXCLUSIVE_READWRITE)) << "the program holds our descriptor";
+  WriteFileBytes(program + ".done", "");
+  for (int i = 0; i < 1000 && fs::exists(report); ++i) platform::Sleep(10);
+}
+#endif
+
 }  // namespace
 }  // namespace ebook_testing
