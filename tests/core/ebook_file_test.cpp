@@ -2,6 +2,7 @@
 // open, loading its table and storing it back in place, and files with
 // hostile values that must give their message and never be written.
 #include <climits>
+#include <fstream>
 #include <functional>
 #include <optional>
 
@@ -210,6 +211,48 @@ TEST_F(EBookTest, FieldCutShortByTheEndOfTheFileFails) {
   std::string text;
   EXPECT_FALSE(ReadString(file, text)) << "a text of 5 with 3 bytes left";
   _lclose(file);
+}
+
+// A sparse E-Book of `length` bytes that ends with `tail`.
+void WriteLarge(const Path& path, int64_t length, const std::string& tail) {
+  fs::resize_file(path, 0);
+  fs::resize_file(path, static_cast<uintmax_t>(length) - tail.size());
+  std::ofstream(fs::path(path), std::ios::app | std::ios::binary) << tail;
+}
+
+// Positions are 32-bit: a file of 2 GiB or more has no position for its end.
+TEST_F(EBookTest, EBookOfTwoGibibytesOrMoreIsUnreadableAndNeverWritten) {
+  const std::string trailer = original.substr(original.size() - CEBookTrailer::kSize);
+  for (int64_t length : {int64_t{1} << 31, (int64_t{1} << 32) + int64_t(original.size())}) {
+    SCOPED_TRACE(length);
+    WriteLarge(EBookPath(), length, trailer);
+    EXPECT_FALSE(CEBookFile().Validate());
+    ExpectOnlyMessage(kCorrupt);
+    CVariableTable table;
+    EXPECT_FALSE(CEBookFile().LoadTable(table));
+    ExpectOnlyMessage(kErrorReading);
+    EXPECT_FALSE(CEBookFile().StoreTable(SampleTable()));
+    ExpectOnlyMessage(kErrorWriting);
+    EXPECT_EQ(uint64_t(length), fs::file_size(EBookPath()));
+  }
+}
+
+// A store grows the file up to the last position and no further: one that
+// would leave the trailer, or the table itself, past it is undone.
+TEST_F(EBookTest, StoreThatWouldEndPastTheLastPositionIsUndone) {
+  const int64_t length = INT_MAX - 200;
+  const std::string table = Encode(SampleTable());
+  CEBookTrailer moved = SampleTrailer();
+  moved.m_nTableOffset = static_cast<int32_t>(length - CEBookTrailer::kSize - table.size());
+  WriteLarge(EBookPath(), length, table + Encode(moved));
+  const std::string grownValue = SampleTable()[0].m_strValue + std::string(20, '+');
+  ASSERT_TRUE(CEBookFile().StoreTable(Edited(grownValue))) << "growing within the range";
+  for (int more : {230, 500}) {
+    EXPECT_FALSE(CEBookFile().StoreTable(Edited(grownValue + std::string(more, '+')))) << more;
+    ExpectOnlyMessage(kErrorWriting);
+    EXPECT_EQ(uint64_t(length + 20), fs::file_size(EBookPath())) << more;
+    EXPECT_EQ(Encode(Edited(grownValue)), Encode(Load())) << more;
+  }
 }
 
 // A failed read leaves what the caller had; neither shows anything.

@@ -2,6 +2,7 @@
 // not fit fail in place, short reads only at the end, the length a handle
 // knows without asking the system, and length changes.
 #include <climits>
+#include <fstream>
 
 #include "tests/core/ebook_fixture.h"
 
@@ -86,9 +87,11 @@ TEST_F(FilePositionsTest, BytesLeftKnowsOnlyWhatTheHandleSaw) {
   EXPECT_EQ(0, BytesLeft(file));
   ASSERT_EQ(kLength, _llseek(file, kLength, FILE_BEGIN));
   EXPECT_EQ(3, BytesLeft(file));
+#ifndef _WIN32  // where an exclusive handle keeps no plain writer out
   std::ofstream(fs::path(path), std::ios::app | std::ios::binary) << "grown";
   EXPECT_EQ(3, BytesLeft(file)) << "the system was asked";
   ASSERT_EQ(kLength + 3 + 5, _llseek(file, 0, FILE_END));
+#endif
 }
 
 TEST_F(FilePositionsTest, SetFileLengthCutsAndExtendsAndThePositionStays) {
