@@ -163,10 +163,12 @@ TEST_F(FileServicesTest, FailedStartsSayWhy) {
 
 #ifndef _WIN32  // Windows passes no descriptor that was not asked for
 // The program itself, its path one argument whatever it holds, and none of
-// our descriptors: one it inherited would keep our exclusive open out.
-TEST_F(FileServicesTest, StartedProgramGetsItsPathAloneAndInheritsNothing) {
-  const Path folder = dir.File("my books & more; echo oops");
-  fs::create_directory(folder);
+// our descriptors: one it inherited would keep our exclusive open out. Deep
+// in folders, it still knows its whole path.
+TEST_F(FileServicesTest, StartedProgramGetsItsPathAloneInheritsNothingAndKnowsItsPath) {
+  Path folder = dir.File("my books & more; echo oops");
+  while (folder.size() < 400) folder += kPathSeparator + std::string(50, 'd');
+  fs::create_directories(folder);
   const Path program = folder + kPathSeparator + PathFromUtf8("test child.exe");
   fs::copy_file(path, program);
   const Path probe = dir.File("probe"), report = program + ".report";
@@ -178,7 +180,8 @@ TEST_F(FileServicesTest, StartedProgramGetsItsPathAloneAndInheritsNothing) {
   EXPECT_TRUE(recorder.messages.empty()) << recorder.messages.size() << " messages";
   // Waits on the started program, which reports once it runs.
   for (int i = 0; i < 1000 && !fs::exists(report); ++i) platform::Sleep(10);
-  EXPECT_EQ(program + "\n", ReadFileBytes(report)) << "the path alone, as one argument";
+  EXPECT_EQ(program + "\n" + program + "\n", ReadFileBytes(report))
+      << "the path alone, as one argument, then the path the program knows";
   EXPECT_TRUE(Opens(probe, OF_EXCLUSIVE_READWRITE)) << "the program holds our descriptor";
   WriteFileBytes(program + ".done", "");
   for (int i = 0; i < 1000 && fs::exists(report); ++i) platform::Sleep(10);

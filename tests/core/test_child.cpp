@@ -2,7 +2,7 @@
 // writes one byte to standard output once it holds it, and keeps it until
 // killed (a minute at most). "store" stores a table, to be killed during it.
 // Started without arguments, as LaunchEBook starts a program, it reports the
-// arguments it got and stays until told it is done.
+// arguments it got and its own path, and stays until told it is done.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -59,11 +59,13 @@ int Store(const std::string& rebrander, const std::string& tablePath) {
   return ebook::CEBookFile().StoreTable(table) ? 0 : 1;
 }
 
-// Writes every argument, one a line, to `<program>.report`; ends once
+// Writes every argument, then the program's path as it knows it, one a line,
+// to `<program>.report`; ends once
 // `<program>.done` is there (a minute at most) and removes its report.
 int ReportArguments(const std::vector<std::string>& words) {
   std::string lines;
   for (const std::string& word : words) lines += word + "\n";
+  lines += TextFromPath(ModuleFileName()) + "\n";
   const std::string report = words[0] + ".report", done = words[0] + ".done";
   std::FILE* out = std::fopen((report + ".new").c_str(), "wb");
   if (!out) return 1;
