@@ -5,6 +5,7 @@
 // arguments it got and its own path, and stays until told it is done.
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -72,7 +73,7 @@ int ReportArguments(const std::vector<std::string>& words) {
   std::fputs(lines.c_str(), out);
   std::fclose(out);
   std::rename((report + ".new").c_str(), report.c_str());
-  for (int i = 0; i < 6000 && std::fopen(done.c_str(), "rb") == nullptr; ++i) {
+  for (int i = 0; i < 6000 && !std::ifstream(done); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   std::remove(report.c_str());
