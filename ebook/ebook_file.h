@@ -1,5 +1,8 @@
-// The E-Book beside the rebrander: its path and every operation on its file.
-// Holds no handle; each operation opens by path and closes before it returns.
+// The E-Book beside the rebrander: its path and every operation on its file,
+// all of them in ebook_file.cpp: each opens by path, calls the machinery,
+// tells the user what went wrong and closes before it returns (no handle is
+// held). The machinery: the table's load and store in table_store.h, undoing
+// an interrupted store in store_recovery.h, the texts in ebook_messages.h.
 #pragma once
 
 #include <cstdint>

@@ -55,4 +55,13 @@ inline constexpr char kJournalNotTrusted[] =
     "as it is.\n\nThe E-Book can still be viewed, but not customized while that journal is "
     "there.";
 
+// LaunchEBook: "Can't start " + path + one of the ends, by why the system
+// could not start it; any other failure is "Unable to start " + path.
+inline constexpr char kCantStart[] = "Can't start ";
+inline constexpr char kStartOutOfResourcesEnd[] = ", out of memory or resources.";
+inline constexpr char kStartFileNotFoundEnd[] = ", as the file was not found.";
+inline constexpr char kStartPathNotFoundEnd[] = ", as the path was not found.";
+inline constexpr char kStartBadFormatEnd[] = ", the program appears to be corrupted or invalid.";
+inline constexpr char kUnableToStart[] = "Unable to start ";
+
 }  // namespace ebook

@@ -1,5 +1,6 @@
 #include "ebook/launch_ebook.h"
 
+#include "ebook/ebook_messages.h"
 #include "platform/program_start.h"
 #include "platform/user_interface.h"
 
@@ -12,19 +13,19 @@ bool LaunchEBook(const platform::Path& path, int showCommand) {
   const std::string text = TextFromPath(path);
   switch (result) {
     case kStartOutOfResources:
-      AfxMessageBox("Can't start " + text + ", out of memory or resources.");
+      AfxMessageBox(kCantStart + text + kStartOutOfResourcesEnd);
       break;
     case kStartFileNotFound:
-      AfxMessageBox("Can't start " + text + ", as the file was not found.");
+      AfxMessageBox(kCantStart + text + kStartFileNotFoundEnd);
       break;
     case kStartPathNotFound:
-      AfxMessageBox("Can't start " + text + ", as the path was not found.");
+      AfxMessageBox(kCantStart + text + kStartPathNotFoundEnd);
       break;
     case kStartBadFormat:
-      AfxMessageBox("Can't start " + text + ", the program appears to be corrupted or invalid.");
+      AfxMessageBox(kCantStart + text + kStartBadFormatEnd);
       break;
     default:
-      AfxMessageBox("Unable to start " + text);
+      AfxMessageBox(kUnableToStart + text);
       break;
   }
   return false;

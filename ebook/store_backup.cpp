@@ -3,6 +3,8 @@
 #include <new>
 #include <utility>
 
+#include "platform/file_io.h"
+
 namespace ebook {
 
 using namespace platform;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/file_io.h"
+#include "platform/file_handle.h"
 
 namespace ebook {
 

@@ -6,6 +6,7 @@
 
 #include "ebook/checksum.h"
 #include "platform/durable_files.h"
+#include "platform/file_io.h"
 
 namespace ebook {
 
@@ -112,6 +113,21 @@ std::string EncodeJournal(const CStoreJournal& journal) {
          EncodeChecksum(journal.m_nFormatVersion, header, journal.m_backup.Bytes());
 }
 
+JournalRead CheckJournalHeader(const std::string& head, int64_t size) {
+  if (head.size() >= size_t(kVersion.end()) &&
+      head.compare(kMagic.at, kMagic.size, kMagicBytes) == 0 &&
+      Get(head, kVersion) > kFormatVersion) {
+    return JournalRead::kNewer;
+  }
+  if (head.size() < size_t(kHeaderSize) || size < kHeaderSize + kChecksumSize) {
+    return JournalRead::kTorn;
+  }
+  // The saved bytes must fill the file between header and checksum.
+  const int64_t saved = int64_t{static_cast<int32_t>(Get(head, kOriginalLength))} -
+                        static_cast<int32_t>(Get(head, kTableOffset));
+  return saved == size - kHeaderSize - kChecksumSize ? JournalRead::kWhole : JournalRead::kTorn;
+}
+
 JournalRead DecodeJournal(const std::string& bytes, CStoreJournal& journal) {
   // A newer version may lay out, and check, the rest as it likes.
   if (bytes.size() >= size_t(kVersion.end()) &&
@@ -144,22 +160,20 @@ JournalRead DecodeJournal(const std::string& bytes, CStoreJournal& journal) {
   return JournalRead::kWhole;
 }
 
-bool WriteJournal(const Path& path, const CStoreJournal& journal) {
+HFILE CreateJournal(const Path& path, const CStoreJournal& journal) {
   const std::string& tail = journal.m_backup.Bytes();
   // Recovery reads the journal with 32-bit positions.
   if (tail.size() > size_t{std::numeric_limits<int32_t>::max()} - (kHeaderSize + kChecksumSize)) {
-    return false;
+    return HFILE_ERROR;
   }
   const std::string header = EncodeHeader(journal);
   const std::string checksum = EncodeChecksum(journal.m_nFormatVersion, header, tail);
   const HFILE file = CreateNewFile(path);
-  if (file == HFILE_ERROR) return false;  // never someone else's journal
-  const bool written =
-      WriteAll(file, header) && WriteAll(file, tail) && WriteAll(file, checksum) && FlushFile(file);
+  if (file == HFILE_ERROR) return HFILE_ERROR;  // never someone else's journal
+  if (WriteAll(file, header) && WriteAll(file, tail) && WriteAll(file, checksum)) return file;
   _lclose(file);
-  if (written && FlushFolder(FolderOf(path))) return true;
   RemoveFile(path);
-  return false;
+  return HFILE_ERROR;
 }
 
 bool RemoveJournal(const Path& path) {

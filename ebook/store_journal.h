@@ -1,39 +1,14 @@
-// The rollback journal of a store, `<E-Book>.rebrander-journal` beside it.
-//
-// A store goes through these states; recovery (store_recovery.h) runs before
-// every View and Customize and acts on what a power cut left of each. The
-// E-Book is held exclusively throughout, by the store and by recovery.
-//
-//  1. Journal written: created, not flushed. The E-Book is untouched. On the
-//     disk the journal may be missing, empty or torn; recovery finds its
-//     checksum wrong and removes it, or finds it whole and writes back the
-//     bytes the E-Book still holds. Either way the original.
-//  2. Journal flushed: its bytes are on the disk, its name may not be. The
-//     E-Book is untouched; recovery finds no journal or a whole one.
-//  3. Folder flushed: the whole journal is on the disk for good. From here on
-//     the E-Book may change. (Windows flushes no folder: see FlushFolder.)
-//  4. E-Book written: table and trailer, perhaps over the old trailer and
-//     beyond it. On the disk any mix of old and new sectors, perhaps longer.
-//     Recovery rolls back: writes the saved bytes, cuts the file to its saved
-//     length and flushes it, then removes the journal and flushes the folder.
-//     Cut in its turn, it leaves the journal whole and is simply done again.
-//  5. E-Book flushed: the stored E-Book is on the disk, and so is the
-//     journal; recovery still rolls back. The store counts only once the
-//     journal is gone for good.
-//  6. Journal removed, not yet for good: recovery finds the journal and rolls
-//     back, or finds none and the E-Book stored.
-//  7. Folder flushed: stored.
-//
-// A journal that recovery may not apply, one written by a newer version of
-// this program or by someone who may not write the E-Book, is left as it is,
-// and so is the E-Book.
+// The rollback journal of a store, `<E-Book>.rebrander-journal` beside it:
+// its name, its layout, and writing and removing it. The order in which a
+// store writes it, the E-Book and their flushes, and what recovery makes of
+// each state a power cut can leave, are in table_store.h.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "ebook/store_backup.h"
-#include "platform/file_io.h"
+#include "platform/file_handle.h"
 #include "platform/path.h"
 
 namespace ebook {
@@ -102,13 +77,18 @@ enum class JournalRead {
 };
 
 std::string EncodeJournal(const CStoreJournal& journal);
+// From the first kHeaderSize bytes (fewer when the file is shorter) and the
+// journal file's size, before the rest is read: kNewer or kTorn when the
+// header says so already, kWhole when the rest is worth reading.
+JournalRead CheckJournalHeader(const std::string& head, int64_t size);
 // kWhole only for a journal of a format this program knows with its checksum
 // right and its lengths in agreement; then `journal` holds it.
 JournalRead DecodeJournal(const std::string& bytes, CStoreJournal& journal);
 
-// Creates the journal at `path` (which must not exist yet), writes it, and
-// flushes it and its folder. On failure removes whatever it created.
-bool WriteJournal(const platform::Path& path, const CStoreJournal& journal);
+// Creates the journal at `path` (which must not exist yet) and writes it,
+// without flushing: the open journal, or HFILE_ERROR after removing whatever
+// it created.
+platform::HFILE CreateJournal(const platform::Path& path, const CStoreJournal& journal);
 // Removes the journal and flushes its folder, so that it stays gone.
 bool RemoveJournal(const platform::Path& path);
 

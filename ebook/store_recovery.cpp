@@ -1,11 +1,11 @@
 #include "ebook/store_recovery.h"
 
-#include "ebook/ebook_file.h"
-#include "ebook/ebook_messages.h"
+#include <algorithm>
+
 #include "ebook/store_journal.h"
 #include "platform/durable_files.h"
+#include "platform/file_io.h"
 #include "platform/file_owner.h"
-#include "platform/user_interface.h"
 
 namespace ebook {
 
@@ -22,14 +22,20 @@ RecoveryOutcome Discard(const Path& journalPath, RecoveryOutcome outcome) {
 RecoveryOutcome Recover(HFILE ebook, HFILE journalFile, const Path& journalPath) {
   // Longer than 32-bit positions reach: no store writes that.
   const int32_t size = _llseek(journalFile, 0, FILE_END);
+  // The header decides before the saved bytes take any memory: a journal
+  // that claims other lengths than its own is refused unread.
   std::string bytes;
-  const bool read = size >= 0 && ReadBytesAt(journalFile, 0, size, bytes);
+  const int32_t headSize = std::min(size, journal_layout::kHeaderSize);
+  const bool headRead = size >= 0 && ReadBytesAt(journalFile, 0, headSize, bytes);
+  JournalRead check = headRead ? CheckJournalHeader(bytes, size) : JournalRead::kTorn;
+  const bool read = check == JournalRead::kWhole && ReadBytesAt(journalFile, 0, size, bytes);
   // Before it may be removed: Windows removes no file that is open.
   _lclose(journalFile);
   if (size < 0) return Discard(journalPath, RecoveryOutcome::kDiscarded);
-  if (!read) return RecoveryOutcome::kFailed;
+  if (!headRead || (check == JournalRead::kWhole && !read)) return RecoveryOutcome::kFailed;
   CStoreJournal journal;
-  switch (DecodeJournal(bytes, journal)) {
+  if (check == JournalRead::kWhole) check = DecodeJournal(bytes, journal);
+  switch (check) {
     case JournalRead::kTorn:
       return Discard(journalPath, RecoveryOutcome::kDiscarded);
     case JournalRead::kNewer:
@@ -82,28 +88,6 @@ RecoveryOutcome RecoverStore(const Path& ebookPath) {
   }
   _lclose(ebook);
   return outcome;
-}
-
-bool CEBookFile::RecoverInterruptedStore(EBookUse use) const {
-  switch (RecoverStore(m_strPath)) {
-    case RecoveryOutcome::kRolledBack:
-    case RecoveryOutcome::kDiscarded:
-      AfxMessageBox(kInterruptedStoreUndone, MessageIcon::Information);
-      return true;
-    case RecoveryOutcome::kFailed:
-      AfxMessageBox(kErrorWritingEBook, MessageIcon::Exclamation);
-      return false;
-    // Viewing changes nothing; customizing could overwrite what the journal
-    // still keeps.
-    case RecoveryOutcome::kNewerJournal:
-      AfxMessageBox(kJournalOfNewerVersion, MessageIcon::Exclamation);
-      return use == EBookUse::kView;
-    case RecoveryOutcome::kUntrusted:
-      AfxMessageBox(kJournalNotTrusted, MessageIcon::Exclamation);
-      return use == EBookUse::kView;
-    default:
-      return true;
-  }
 }
 
 }  // namespace ebook

@@ -1,6 +1,5 @@
 // The 104-byte trailer that ends every E-Book executable: identity, format
-// version and the offset of the variable table. Opaque fields are carried
-// through unchanged.
+// version and the offset of the variable table.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +24,10 @@ class CEBookTrailer : public CObject {
   void SetId(const std::string& id);
 
   int32_t m_nVersion = 0;
+  // m_nField2 to m_nField5, m_nField7 and m_nField8 are opaque: the format
+  // fixes integers there that nothing in this system reads, so they have no
+  // names of their own (only their places); they are carried unchanged, since
+  // a store must write back the trailer it read.
   int32_t m_nField2 = 0;
   int32_t m_nField3 = 0;
   int32_t m_nField4 = 0;

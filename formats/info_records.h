@@ -30,6 +30,9 @@ class CInfoBlock : public CObject {
 
   std::string m_strEBookFile;
   std::string m_strEBookId;
+  // Opaque: the format fixes a text here that nothing in this system reads,
+  // so it has no name of its own; it is carried unchanged, since a write must
+  // give back what was read.
   std::string m_strText3;
   std::string m_strTitle;
   std::string m_strStatusBefore;

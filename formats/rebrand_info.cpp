@@ -18,7 +18,7 @@ void CRebrandInfo::Load(const Path& executablePath) {
   m_strError.clear();
   const HFILE file = _lopen(executablePath, OF_SHARED_READ);
   if (file == HFILE_ERROR) {
-    m_strError = "Can't open " + TextFromPath(executablePath);
+    m_strError = kCantOpen + TextFromPath(executablePath);
     return;
   }
   CFieldStream stream(CFieldStream::kRead, file);

@@ -4,14 +4,11 @@
 
 #include <string>
 
+#include "formats/formats_messages.h"
 #include "formats/info_records.h"
 #include "platform/path.h"
 
 namespace formats {
-
-inline constexpr char kErrorReadingRebrander[] =
-    "Error reading rebranding program.\n\nThis application may be corrupt. If you downloaded it "
-    "from the Internet, please download it again.";
 
 class CRebrandInfo {
  public:

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/file_io.h"
+#include "platform/file_handle.h"
 
 namespace platform {
 

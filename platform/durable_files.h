@@ -6,7 +6,8 @@
 
 #include <cstdint>
 
-#include "platform/file_io.h"
+#include "platform/file_handle.h"
+#include "platform/path.h"
 
 namespace platform {
 

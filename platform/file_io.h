@@ -8,12 +8,10 @@
 
 #include <cstdint>
 
+#include "platform/file_handle.h"
 #include "platform/path.h"
 
 namespace platform {
-
-using HFILE = int;
-inline constexpr HFILE HFILE_ERROR = -1;
 
 // Read only, shared with every other opener. Fails on a missing or non-regular
 // file (a folder, a FIFO, a device) and while another process holds the file

@@ -2,7 +2,8 @@
 // could have come from the one who may write another.
 #pragma once
 
-#include "platform/file_io.h"
+#include "platform/file_handle.h"
+#include "platform/path.h"
 
 namespace platform {
 

@@ -7,7 +7,8 @@
 #include <functional>
 #include <utility>
 
-#include "platform/file_io.h"
+#include "platform/file_handle.h"
+#include "platform/path.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 // parts of this layer; nothing outside platform/ uses it.
 #pragma once
 
-#include "platform/file_io.h"
+#include "platform/file_handle.h"
 
 namespace platform::open_files {
 

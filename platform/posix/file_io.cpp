@@ -1,3 +1,5 @@
+#include "platform/file_io.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>

@@ -142,7 +142,8 @@ TEST_F(CrashTest, KilledInTheMiddleOfALargeStoreRecovers) {
   ASSERT_TRUE(child.Ready());
   ASSERT_TRUE(child.Kill());
   const std::string left = ReadFileBytes(EBookPath());
-  EXPECT_TRUE(left != original && left != stored) << "the kill did not land mid-write";
+  EXPECT_TRUE(left != original) << "the kill came before the first write";
+  EXPECT_TRUE(left != stored) << "the kill came after the last write";
   ASSERT_TRUE(JournalExists());
   EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(ebook::EBookUse::kCustomize));
   EXPECT_TRUE(ReadFileBytes(EBookPath()) == original);

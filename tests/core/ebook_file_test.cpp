@@ -2,6 +2,8 @@
 // open, loading its table and storing it back in place, and files with
 // hostile values that must give their message and never be written.
 #include <climits>
+#include <fstream>
+#include <functional>
 #include <optional>
 
 #include "tests/core/ebook_fixture.h"
@@ -71,7 +73,9 @@ TEST_F(EBookTest, ProbeTriesFiveTimesASecondApartUnderTheWaitCursor) {
     SCOPED_TRACE(c.holder ? (*c.holder)[1] + std::to_string(c.releaseAfter) : "free");
     sleeps.clear();
     ui.waitCursor.clear();
-    ASSERT_TRUE(!c.holder || holder.emplace(*c.holder).Ready());
+    if (c.holder) {
+      ASSERT_TRUE(holder.emplace(*c.holder).Ready()) << "the holder did not start";
+    }
     EXPECT_TRUE(CEBookFile().Validate()) << "shared reading is not refused";
     releaseAfter = c.releaseAfter;
     EXPECT_EQ(CEBookFile().ProbeNotInUse(), c.sleeps < 5);
@@ -102,9 +106,10 @@ TEST_F(EBookTest, StoreWritesTheTableInPlaceWithTheTrailerLastAndUnchanged) {
     ASSERT_TRUE(CEBookFile().StoreTable(table));
     const size_t trailerAt = original.size() - CEBookTrailer::kSize;
     const size_t tableEnd = std::min(tableOffset + Encode(table).size(), trailerAt);
-    EXPECT_TRUE(ReadFileBytes(EBookPath()) == original.substr(0, tableOffset) + Encode(table) +
-                                                  original.substr(tableEnd, trailerAt - tableEnd) +
-                                                  original.substr(trailerAt));
+    const std::string expected = original.substr(0, tableOffset) + Encode(table) +
+                                 original.substr(tableEnd, trailerAt - tableEnd) +
+                                 original.substr(trailerAt);
+    EXPECT_TRUE(expected == ReadFileBytes(EBookPath())) << "not the table in place";
     EXPECT_TRUE(CEBookFile().Validate());
     EXPECT_EQ(Encode(Load()), Encode(table));
     EXPECT_TRUE(ui.messages.empty());
@@ -118,19 +123,23 @@ TEST_F(EBookTest, StoreWritesTheTableInPlaceWithTheTrailerLastAndUnchanged) {
 TEST_F(EBookTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
   // Each with whether a store is tried too.
   std::vector<std::pair<std::string, bool>> hostile = {{program, true}, {original, false}};
-  hostile[1].first[tableOffset] ^= 0x01;                   // the table's start marker
-  const size_t value = tableOffset + 16 + 4 + 5 + 4 + 11;  // behind "TITLE" and "Book title:"
+  hostile[1].first[tableOffset] ^= 0x01;  // the table's start marker
+  // The first record's value, behind its marker, "TITLE" and "Book title:".
+  const size_t value = tableOffset + EBV_TABLE_HEADER_SIZE + kIntSize + StoredSize("TITLE") +
+                       StoredSize("Book title:");
   const auto with = [&](size_t at, int32_t field) {
     hostile.push_back({std::string(original).replace(at, 4, Scrambled(field)), false});
   };
-  with(tableOffset + 8, INT_MAX);  // the count
+  with(tableOffset + EBV_TABLE_HEADER_SIZE - kIntSize, INT_MAX);  // the count
   with(value, INT_MAX);
   with(value, INT_MIN);
-  with(value, static_cast<int32_t>(original.size() - value - 4 + 1));  // one past the end
+  with(value, static_cast<int32_t>(original.size() - value - kIntSize + 1));  // one past the end
   const int32_t trailerAt = static_cast<int32_t>(original.size()) - CEBookTrailer::kSize;
-  for (int32_t offset : {INT_MIN, trailerAt - 11, trailerAt, trailerAt + 8, INT_MAX, 0}) {
+  // m_nField2, behind the version, where opaque fields read as an empty table.
+  const int32_t field2At = trailerAt + EBV_TRAILER_VERSION_AT + static_cast<int32_t>(kIntSize);
+  for (int32_t offset :
+       {INT_MIN, trailerAt - EBV_TABLE_HEADER_SIZE + 1, trailerAt, field2At, INT_MAX, 0}) {
     CEBookTrailer trailer = SampleTrailer();
-    // Opaque fields that read as an empty table at the trailer's position + 8.
     std::tie(trailer.m_nTableOffset, trailer.m_nField2, trailer.m_nField4) =
         std::make_tuple(offset, CVariableTable::kMarker, 0);
     // The last: a file of exactly 104 bytes, a sound trailer with no room for a table.
@@ -143,14 +152,127 @@ TEST_F(EBookTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
     CVariableTable table;
     EXPECT_FALSE(CEBookFile().LoadTable(table));
     ExpectOnlyMessage(kErrorReading);
-    EXPECT_TRUE(!store || !CEBookFile().StoreTable(SampleTable()));
-    if (store) ExpectOnlyMessage(kErrorWriting);
-    EXPECT_TRUE(io.pattern.empty() && ReadFileBytes(EBookPath()) == bytes);
+    if (store) {
+      EXPECT_FALSE(CEBookFile().StoreTable(SampleTable()));
+      ExpectOnlyMessage(kErrorWriting);
+    }
+    EXPECT_EQ("", io.pattern) << "changes asked for";
+    EXPECT_TRUE(ReadFileBytes(EBookPath()) == bytes) << "the E-Book changed";
   }
   // Exactly a table's header before the trailer: an empty table.
   WriteEBook(EBookPath(), program, CVariableTable{}, SampleTrailer());
   EXPECT_EQ(Load().GetSize(), 0);
   EXPECT_TRUE(ui.messages.empty());
+}
+
+// Another process holding the E-Book exclusively keeps both out, each with
+// its own message.
+TEST_F(EBookTest, EBookInUseIsNeitherLoadedNorWritten) {
+  OtherProcess holder(LOpens(EBookPath(), OF_EXCLUSIVE_READWRITE));
+  ASSERT_TRUE(holder.Ready());
+  CVariableTable table;
+  EXPECT_FALSE(CEBookFile().LoadTable(table));
+  ExpectOnlyMessage(kErrorReading);
+  EXPECT_FALSE(CEBookFile().StoreTable(Edited("Not stored")));
+  ExpectOnlyMessage(kCantOpenForWriting);
+  holder.Kill();
+  EXPECT_TRUE(original == ReadFileBytes(EBookPath())) << "the E-Book changed";
+  EXPECT_FALSE(JournalExists());
+}
+
+// Fields cut short by the end of the file fail, whatever their kind.
+TEST_F(EBookTest, FieldCutShortByTheEndOfTheFileFails) {
+  const std::pair<const char*, std::function<bool(HFILE)>> reads[] = {
+      {"integer",
+       [](HFILE f) {
+         int32_t v;
+         return ReadInt(f, v);
+       }},
+      {"marker", [](HFILE f) { return ReadMagic(f, CVariable::kMarker); }},
+      {"text",
+       [](HFILE f) {
+         std::string t;
+         return ReadString(f, t);
+       }},
+      {"raw",
+       [](HFILE f) {
+         char b[8];
+         return CFieldStream(CFieldStream::kRead, f).TransferRaw(b, 8);
+       }},
+  };
+  for (const auto& [kind, read] : reads) {
+    WriteFileBytes(dir.File("short"), Scrambled(CVariable::kMarker).substr(0, 3));
+    const HFILE file = _lopen(dir.File("short"), OF_SHARED_READ);
+    EXPECT_FALSE(read(file)) << kind << " of 3 bytes";
+    _lclose(file);
+  }
+  WriteFileBytes(dir.File("short"), Scrambled(5) + "abc");
+  const HFILE file = _lopen(dir.File("short"), OF_SHARED_READ);
+  std::string text;
+  EXPECT_FALSE(ReadString(file, text)) << "a text of 5 with 3 bytes left";
+  _lclose(file);
+}
+
+// A sparse E-Book of `length` bytes that ends with `tail`.
+void WriteLarge(const Path& path, int64_t length, const std::string& tail) {
+  fs::resize_file(path, 0);
+  fs::resize_file(path, static_cast<uintmax_t>(length) - tail.size());
+  std::ofstream(fs::path(path), std::ios::app | std::ios::binary) << tail;
+}
+
+// Positions are 32-bit: a file of 2 GiB or more has no position for its end.
+TEST_F(EBookTest, EBookOfTwoGibibytesOrMoreIsUnreadableAndNeverWritten) {
+  const std::string trailer = original.substr(original.size() - CEBookTrailer::kSize);
+  for (int64_t length : {int64_t{1} << 31, (int64_t{1} << 32) + int64_t(original.size())}) {
+    SCOPED_TRACE(length);
+    WriteLarge(EBookPath(), length, trailer);
+    EXPECT_FALSE(CEBookFile().Validate());
+    ExpectOnlyMessage(kCorrupt);
+    CVariableTable table;
+    EXPECT_FALSE(CEBookFile().LoadTable(table));
+    ExpectOnlyMessage(kErrorReading);
+    EXPECT_FALSE(CEBookFile().StoreTable(SampleTable()));
+    ExpectOnlyMessage(kErrorWriting);
+    EXPECT_EQ(uint64_t(length), fs::file_size(EBookPath()));
+  }
+}
+
+// A store grows the file up to the last position and no further: one that
+// would leave the trailer, or the table itself, past it is undone.
+TEST_F(EBookTest, StoreThatWouldEndPastTheLastPositionIsUndone) {
+  const int64_t length = INT_MAX - 200;
+  const std::string table = Encode(SampleTable());
+  CEBookTrailer moved = SampleTrailer();
+  moved.m_nTableOffset = static_cast<int32_t>(length - CEBookTrailer::kSize - table.size());
+  WriteLarge(EBookPath(), length, table + Encode(moved));
+  const std::string grownValue = SampleTable()[0].m_strValue + std::string(20, '+');
+  ASSERT_TRUE(CEBookFile().StoreTable(Edited(grownValue))) << "growing within the range";
+  for (int more : {230, 500}) {
+    EXPECT_FALSE(CEBookFile().StoreTable(Edited(grownValue + std::string(more, '+')))) << more;
+    ExpectOnlyMessage(kErrorWriting);
+    EXPECT_EQ(uint64_t(length + 20), fs::file_size(EBookPath())) << more;
+    EXPECT_EQ(Encode(Edited(grownValue)), Encode(Load())) << more;
+  }
+}
+
+// A failed read leaves what the caller had; neither shows anything.
+TEST_F(EBookTest, ReadIdentityFailingLeavesTheOutputsAlone) {
+  WriteFileBytes(EBookPath(), program);
+  std::string id = "kept";
+  int32_t version = -1;
+  EXPECT_TRUE(CEBookFile().Exists());
+  EXPECT_FALSE(CEBookFile().ReadIdentity(id, version));
+  EXPECT_EQ(std::make_pair(std::string("kept"), -1), std::make_pair(id, version));
+  EXPECT_TRUE(ui.messages.empty()) << ui.messages.size() << " messages";
+}
+
+// The rebranding information is read once a process: a stamp changed later
+// is not seen until the next start.
+TEST_F(EBookTest, RebrandInfoIsLoadedOnceAProcess) {
+  const CRebrandInfo* first = &GetRebrandInfo();
+  WriteFileBytes(dir.File("rebrander"), "restamped elsewhere");
+  EXPECT_EQ(first, &GetRebrandInfo());
+  EXPECT_EQ(kEBookId, GetRebrandInfo().Info().m_strEBookId);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "ebook/ebook_file.h"
 #include "ebook/store_journal.h"
+#include "ebook/table_store.h"
 #include "formats/ebook_trailer.h"
 #include "formats/field_stream.h"
 #include "formats/rebrand_info.h"
@@ -121,6 +122,11 @@ inline CEBookTrailer SampleTrailer(const std::string& id = kEBookId, int32_t ver
   trailer.SetId(id);
   return trailer;
 }
+inline constexpr size_t kIntSize = sizeof(int32_t);
+// The bytes a text takes in the field stream: its length, then its bytes.
+inline size_t StoredSize(const std::string& text) {
+  return kIntSize + text.size();
+}
 // An integer as the field stream stores it.
 inline std::string Scrambled(int32_t value) {
   const uint32_t stored = static_cast<uint32_t>(value) ^ kIntMask;
@@ -181,6 +187,8 @@ class EBookTest : public ::testing::Test {
         << error;
     OverrideModuleFileName(dir.File("rebrander"));
     ResetRebrandInfoForTesting();
+    // Every store of the tests checks its order, as in a debug build.
+    ebook::SetStoreOrderCheck(true);
     WriteSampleEBook();
   }
   void TearDown() override {

@@ -16,7 +16,7 @@ std::string Ints(std::initializer_list<int32_t> values) {
 }
 std::string Text(const std::string& text) {
   std::string bytes = Scrambled(static_cast<int32_t>(text.size()));
-  for (char c : text) bytes += static_cast<char>(c ^ 0x93);
+  for (char c : text) bytes += static_cast<char>(c ^ kByteMask);
   return bytes;
 }
 
@@ -40,35 +40,90 @@ class FormatsTest : public ::testing::Test {
   HFILE file = HFILE_ERROR;
 };
 
-// Integers XOR 0x93939393 little-endian; string bytes XOR 0x93 behind their
-// length; raw bytes as they are. A text ends at its first zero byte once
-// unmasked, yet all its bytes are read.
-TEST_F(FormatsTest, FieldsHaveTheirHandComputedBytesAndReadBack) {
+// Integers XOR the integer mask little-endian; string bytes XOR the byte mask
+// behind their length; raw bytes as they are.
+TEST_F(FormatsTest, FieldsAreStoredMaskedLittleEndianAndRawBytesAsTheyAre) {
   Open("");
   char raw[] = {'A', 0};
-  ASSERT_TRUE(WriteInt(file, 1) && WriteInt(file, -1) && WriteString(file, "AB") &&
-              WriteString(file, "") && WriteString(file, std::string("\x93\x61\0b", 4)) &&
-              CFieldStream(CFieldStream::kWrite, file).TransferRaw(raw, 2));
+  ASSERT_TRUE(WriteInt(file, 1));
+  ASSERT_TRUE(WriteInt(file, -1));
+  ASSERT_TRUE(WriteString(file, "AB"));
+  ASSERT_TRUE(WriteString(file, ""));
+  ASSERT_TRUE(CFieldStream(CFieldStream::kWrite, file).TransferRaw(raw, 2));
   Close();
-  const std::string bytes = ReadFileBytes(path);
-  EXPECT_EQ(bytes, std::string("\x92\x93\x93\x93\x6c\x6c\x6c\x6c\x91\x93\x93\x93\xd2\xd1\x93\x93"
-                               "\x93\x93\x97\x93\x93\x93\x00\xf2\x93\xf1\x41\0",
-                               28));
-  Open(bytes);
+  const std::string expected = std::string("\x92\x93\x93\x93") + "\x6c\x6c\x6c\x6c" +
+                               "\x91\x93\x93\x93\xd2\xd1" + std::string("\x93\x93\x93\x93") +
+                               std::string("A\0", 2);
+  EXPECT_EQ(expected, ReadFileBytes(path));
+}
+
+// What was written reads back, and the position ends behind the last field.
+TEST_F(FormatsTest, FieldsReadBackWhatWasWritten) {
+  Open(Ints({1, -1}) + Text("AB") + Text(""));
   int32_t one = 0, minusOne = 0;
-  std::string ab, empty = "old", cut;
-  EXPECT_TRUE(ReadInt(file, one) && ReadInt(file, minusOne) && ReadString(file, ab) &&
-              ReadString(file, empty) && ReadString(file, cut));
-  EXPECT_EQ(std::tie(one, minusOne, ab, empty, cut), std::make_tuple(1, -1, "AB", "", "\x93\x61"));
-  EXPECT_EQ(Position(), 26);
-  // What was read ahead goes with a write over it.
-  EXPECT_TRUE(Seek(0) == 0 && WriteInt(file, 5) && Seek(0) == 0 && ReadInt(file, one));
-  EXPECT_EQ(one, 5);
-  // A zero past the first word, where texts are unmasked a word at a time.
-  Open("");
-  ASSERT_TRUE(WriteString(file, std::string("abcdefghij\0lmnopqrst", 20)) && Seek(0) == 0);
-  EXPECT_TRUE(ReadString(file, cut));
-  EXPECT_EQ(std::make_pair(cut, Position()), std::make_pair(std::string("abcdefghij"), 24));
+  std::string ab, empty = "old";
+  ASSERT_TRUE(ReadInt(file, one));
+  ASSERT_TRUE(ReadInt(file, minusOne));
+  ASSERT_TRUE(ReadString(file, ab));
+  ASSERT_TRUE(ReadString(file, empty));
+  EXPECT_EQ(std::make_tuple(1, -1, "AB", ""), std::tie(one, minusOne, ab, empty));
+  EXPECT_EQ(int32_t(4 + 4 + Text("AB").size() + Text("").size()), Position());
+}
+
+// A text ends at its first zero byte once unmasked, yet all its bytes are
+// read: before, in and past the first word, where texts are unmasked a word
+// at a time.
+TEST_F(FormatsTest, ReadTextEndsAtItsFirstZeroByteButAllItsBytesAreRead) {
+  for (const std::string& stored :
+       {std::string("\x93\x61\0b", 4), std::string("abcdefghij\0lmnopqrst", 20)}) {
+    Open("");
+    ASSERT_TRUE(WriteString(file, stored));
+    ASSERT_EQ(0, Seek(0));
+    std::string text;
+    EXPECT_TRUE(ReadString(file, text));
+    EXPECT_EQ(stored.substr(0, stored.find('\0')), text);
+    EXPECT_EQ(int32_t(Text(stored).size()), Position());
+  }
+}
+
+// What was read ahead goes with a write over it.
+TEST_F(FormatsTest, WriteOverReadAheadBytesIsWhatTheNextReadSees) {
+  Open(Ints({1, 2}));
+  int32_t value = 0;
+  ASSERT_TRUE(ReadInt(file, value));
+  ASSERT_EQ(0, Seek(0));
+  ASSERT_TRUE(WriteInt(file, 5));
+  ASSERT_EQ(0, Seek(0));
+  ASSERT_TRUE(ReadInt(file, value));
+  EXPECT_EQ(5, value);
+}
+
+// A damaged length or count is refused before it costs memory beyond what
+// the file could hold.
+TEST_F(FormatsTest, HostileTextLengthIsRefusedBeforeItsBytesAreAllocated) {
+  constexpr int32_t kClaimed = 64 << 20;
+  Open(Ints({kClaimed}) + "short");
+  std::string text;
+  EXPECT_FALSE(ReadString(file, text));
+  EXPECT_GT(size_t{1} << 20, text.capacity()) << "the claimed length was allocated";
+}
+TEST_F(FormatsTest, HostileRecordCountIsReadWithoutReservingForIt) {
+  Open(Ints({CVariableTable::kMarker, 0, INT_MAX}) +
+       Encoded(dir.File("scratch"), Variable("A", "B", "C")));
+  CVariableTable table;
+  EXPECT_FALSE(table.Read(file));
+  EXPECT_EQ(1, table.GetSize());
+}
+
+// A rebrander that cannot read its own stamp says why, in these words.
+TEST_F(FormatsTest, RebrandInfoThatCannotBeReadSaysWhy) {
+  const Path missing = dir.File("gone");
+  EXPECT_EQ("Can't open " + TextFromPath(missing), CRebrandInfo(missing).GetError());
+  WriteFileBytes(path, "a program without a stamp");
+  EXPECT_EQ(
+      "Error reading rebranding program.\n\nThis application may be corrupt. If you downloaded "
+      "it from the Internet, please download it again.",
+      CRebrandInfo(path).GetError());
 }
 
 // Each record's fields in their order, and read back; the trailer's identity

@@ -51,82 +51,129 @@ TEST_F(JournalTest, JournalOfTheFirstFormatStillRollsBack) {
   EXPECT_EQ(ReadFileBytes(EBookPath()), original);
 }
 
-// The journal keeps everything from the table on; while it is there no store
-// starts, and while the E-Book is in use or cannot be written it stays for a
-// later click. A journal that is not whole was never finished, so no store
-// had touched the E-Book: it goes and the E-Book stays as it is. So does a
-// replaced E-Book: what proves it is the journal's is the same file with the
-// same head and end of the program before the table (the middle of a large
-// one is not read).
-TEST_F(JournalTest, JournalRollsBackOnlyItsOwnEBookAndOnlyWhenWhole) {
-  program = std::string(3 * ebook::kIdentitySpan, 'p');
-  tableOffset = static_cast<int32_t>(program.size());
-  WriteSampleEBook();
-  LeaveJournal();
-  EXPECT_EQ(JournalPath(), dir.File("book.exe.rebrander-journal"));
-  const std::string bytes = ReadFileBytes(JournalPath());
-  {
-    IoRecorder io;
-    EXPECT_FALSE(CEBookFile().StoreTable(Edited("Not stored")));
-    ExpectOnlyMessage(kErrorWriting);
-    EXPECT_EQ(io.pattern, "W") << "only the refused creation of the journal";
+// The journal of a store that stopped once the journal was on the disk,
+// beside an E-Book whose program is large enough that the middle of it is not
+// read for its identity.
+class LeftJournalTest : public JournalTest {
+ protected:
+  void SetUp() override {
+    JournalTest::SetUp();
+    program = std::string(3 * ebook::kIdentitySpan, 'p');
+    tableOffset = static_cast<int32_t>(program.size());
+    WriteSampleEBook();
+    LeaveJournal();
+    journal = ReadFileBytes(JournalPath());
   }
+  std::string journal;
+};
+
+TEST_F(LeftJournalTest, JournalIsNamedAfterTheEBookBesideIt) {
+  EXPECT_EQ(dir.File("book.exe.rebrander-journal"), JournalPath());
+}
+
+TEST_F(LeftJournalTest, NoStoreStartsWhileAJournalIsThere) {
+  IoRecorder io;
+  EXPECT_FALSE(CEBookFile().StoreTable(Edited("Not stored")));
+  ExpectOnlyMessage(kErrorWriting);
+  EXPECT_EQ("W", io.pattern) << "only the refused creation of the journal";
+}
+
+TEST_F(LeftJournalTest, JournalRollsBackItsOwnEBook) {
+  TearEBook();
+  EXPECT_EQ(RecoveryOutcome::kRolledBack, RecoverStore(EBookPath()));
+  EXPECT_EQ(original, ReadFileBytes(EBookPath()));
+  EXPECT_FALSE(JournalExists());
+}
+
+TEST_F(LeftJournalTest, JournalWaitsWhileTheEBookIsInUse) {
   const std::string torn = TearEBook();
   OtherProcess holder(OpensPlainly(EBookPath()));
   ASSERT_TRUE(holder.Ready());
   EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-  EXPECT_TRUE(ui.messages.empty());
-  EXPECT_TRUE(ReadFileBytes(EBookPath()) == torn);
-  holder.Kill();
-  for (IoOperation failing : {IoOperation::Write, IoOperation::Truncate, IoOperation::Flush}) {
-    SetIoFaultHook([&](IoOperation operation) { return operation != failing; });
-    EXPECT_FALSE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-    ExpectOnlyMessage(kErrorWriting);
-  }
-  SetIoFaultHook({});
-  EXPECT_TRUE(ReadFileBytes(JournalPath()) == bytes);
+  EXPECT_TRUE(ui.messages.empty()) << ui.messages.size() << " messages";
+  EXPECT_TRUE(torn == ReadFileBytes(EBookPath())) << "the E-Book changed";
+  EXPECT_TRUE(journal == ReadFileBytes(JournalPath())) << "the journal changed";
+}
+
+class FailedRollBackTest : public LeftJournalTest,
+                           public ::testing::WithParamInterface<IoOperation> {};
+
+TEST_P(FailedRollBackTest, FailedRollBackKeepsTheJournalAndSaysSo) {
   TearEBook();
-  std::vector<std::string> damaged = {bytes + "x"};
-  for (size_t at = 0; at < bytes.size(); ++at) {
-    damaged.push_back(bytes.substr(0, at));
-    if (at < layout::kVersion.at || at >= layout::kVersion.end()) {  // a higher one is newer
-      damaged.push_back(bytes);
+  SetIoFaultHook([&](IoOperation operation) { return operation != GetParam(); });
+  EXPECT_FALSE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
+  SetIoFaultHook({});
+  ExpectOnlyMessage(kErrorWriting);
+  EXPECT_TRUE(journal == ReadFileBytes(JournalPath())) << "the journal changed";
+}
+std::string OperationName(const ::testing::TestParamInfo<IoOperation>& info) {
+  static const char* const kNames[] = {"Write", "Flush", "Truncate", "Remove"};
+  return kNames[static_cast<int>(info.param)];
+}
+INSTANTIATE_TEST_SUITE_P(Recovery, FailedRollBackTest,
+                         ::testing::Values(IoOperation::Write, IoOperation::Truncate,
+                                           IoOperation::Flush),
+                         OperationName);
+
+// A journal that is not whole was never finished, so no store touched the
+// E-Book: every cut, every changed byte (but a higher version, which is
+// newer) and a byte too many.
+TEST_F(LeftJournalTest, JournalThatIsNotWholeIsDiscardedAndTheEBookLeftAlone) {
+  const std::string torn = TearEBook();
+  std::vector<std::string> damaged = {journal + "x"};
+  for (size_t at = 0; at < journal.size(); ++at) {
+    damaged.push_back(journal.substr(0, at));
+    if (at < layout::kVersion.at || at >= layout::kVersion.end()) {
+      damaged.push_back(journal);
       damaged.back()[at] ^= static_cast<char>(at % 2 ? 0x01 : 0xff);
     }
   }
-  for (const std::string& journal : damaged) {
-    WriteFileBytes(JournalPath(), journal);
-    ASSERT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kDiscarded) << journal.size();
-    ASSERT_FALSE(JournalExists());
+  for (const std::string& bytes : damaged) {
+    WriteFileBytes(JournalPath(), bytes);
+    ASSERT_EQ(RecoveryOutcome::kDiscarded, RecoverStore(EBookPath())) << bytes.size() << " bytes";
+    ASSERT_FALSE(JournalExists()) << bytes.size() << " bytes";
   }
-  EXPECT_TRUE(ReadFileBytes(EBookPath()) == torn);
-  // The user's Finish came to nothing either way.
+  EXPECT_TRUE(torn == ReadFileBytes(EBookPath())) << "the E-Book changed";
+}
+
+// The user's Finish came to nothing either way.
+TEST_F(LeftJournalTest, DiscardedJournalTellsTheUserTheCustomizationWasUndone) {
   WriteFileBytes(JournalPath(), "");
   EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, kInterruptedUndone);
-  ui.messages.clear();
+  ASSERT_EQ(1u, ui.messages.size());
+  EXPECT_EQ(kInterruptedUndone, ui.messages[0].text);
+  EXPECT_EQ(MessageIcon::Information, ui.messages[0].icon);
+}
+
+// What proves that the E-Book is the journal's is the same file with the same
+// head and end of the program before the table; the middle of a large one is
+// not read. Another file is left alone and the journal goes, silently.
+TEST_F(LeftJournalTest, JournalOfAnotherFileIsDiscardedSilently) {
   const auto changed = [&](size_t at) { return std::string(original).replace(at, 1, "x"); };
-  for (const std::string& replacement :
-       {original.substr(0, tableOffset - 1), changed(0), changed(ebook::kIdentitySpan - 1),
-        changed(2 * ebook::kIdentitySpan), changed(program.size() - 1)}) {
-    WriteFileBytes(EBookPath(), replacement);
-    WriteFileBytes(JournalPath(), bytes);
-    EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-    EXPECT_TRUE(ReadFileBytes(EBookPath()) == replacement && !JournalExists() &&
-                ui.messages.empty());
-  }
-  WriteFileBytes(JournalPath(), bytes);
-  TearEBook();
-  EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
-  EXPECT_EQ(ReadFileBytes(EBookPath()), original);
-  // A new file under the name, only its table differs.
-  const std::string replaced =
+  const std::string downloaded =
       WriteEBook(dir.File("download"), program, Edited("Another"), SampleTrailer());
-  fs::rename(dir.File("download"), EBookPath());
-  WriteFileBytes(JournalPath(), bytes);
-  EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-  EXPECT_TRUE(ReadFileBytes(EBookPath()) == replaced && !JournalExists());
+  // Each written over the E-Book in place, but the last, which is renamed
+  // over it.
+  const std::pair<const char*, std::string> others[] = {
+      {"cut before the table", original.substr(0, tableOffset - 1)},
+      {"first byte", changed(0)},
+      {"last byte of the head", changed(ebook::kIdentitySpan - 1)},
+      {"first byte of the end", changed(2 * ebook::kIdentitySpan)},
+      {"last byte before the table", changed(program.size() - 1)},
+      {"a new file, only its table differs", downloaded}};
+  for (const auto& [what, other] : others) {
+    SCOPED_TRACE(what);
+    if (other == downloaded) {
+      fs::rename(dir.File("download"), EBookPath());
+    } else {
+      WriteFileBytes(EBookPath(), other);
+    }
+    WriteFileBytes(JournalPath(), journal);
+    EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
+    EXPECT_TRUE(other == ReadFileBytes(EBookPath())) << "the E-Book changed";
+    EXPECT_FALSE(JournalExists());
+    EXPECT_TRUE(ui.messages.empty()) << ui.messages.size() << " messages";
+  }
 }
 
 // A journal that may be the only copy of the E-Book's old bytes but cannot be

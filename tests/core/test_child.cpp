@@ -1,8 +1,11 @@
 // The second process of the core tests. Each holding mode takes something,
 // writes one byte to standard output once it holds it, and keeps it until
 // killed (a minute at most). "store" stores a table, to be killed during it.
+// Started without arguments, as LaunchEBook starts a program, it reports the
+// arguments it got and its own path, and stays until told it is done.
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -57,11 +60,32 @@ int Store(const std::string& rebrander, const std::string& tablePath) {
   return ebook::CEBookFile().StoreTable(table) ? 0 : 1;
 }
 
+// Writes every argument, then the program's path as it knows it, one a line,
+// to `<program>.report`; ends once
+// `<program>.done` is there (a minute at most) and removes its report.
+int ReportArguments(const std::vector<std::string>& words) {
+  std::string lines;
+  for (const std::string& word : words) lines += word + "\n";
+  lines += TextFromPath(ModuleFileName()) + "\n";
+  const std::string report = words[0] + ".report", done = words[0] + ".done";
+  std::FILE* out = std::fopen((report + ".new").c_str(), "wb");
+  if (!out) return 1;
+  std::fputs(lines.c_str(), out);
+  std::fclose(out);
+  std::rename((report + ".new").c_str(), report.c_str());
+  for (int i = 0; i < 6000 && !std::ifstream(done); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::remove(report.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> words(argv, argv + argc);
-  const std::string mode = argc < 2 ? "" : words[1];
+  if (argc < 2) return ReportArguments(words);
+  const std::string mode = words[1];
   if (mode == "run") return HoldIfTaken(true);
   if (mode == "plain") return HoldIfTaken(std::fopen(words.at(2).c_str(), "rb") != nullptr);
   if (mode == "lopen")

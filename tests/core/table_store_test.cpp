@@ -1,0 +1,109 @@
+// The order of a store's steps, held directly: the states a store passes
+// through, where each failure leaves it, and the check that stops a step out
+// of order.
+#include "ebook/table_store.h"
+
+#include <vector>
+
+#include "tests/core/ebook_fixture.h"
+
+namespace ebook {
+// Readable names in failure messages.
+void PrintTo(StoreState state, std::ostream* out) {
+  static const char* const kNames[] = {
+      "Idle",         "Saved",        "JournalWritten", "JournalFlushed", "JournalDurable",
+      "EBookWritten", "EBookFlushed", "JournalRemoved", "Stored",         "RolledBack"};
+  *out << kNames[static_cast<int>(state)];
+}
+}  // namespace ebook
+
+namespace ebook_testing {
+namespace {
+
+using ebook::StoreState;
+using S = StoreState;
+
+const std::vector<StoreState> kUpToDurable = {S::kSaved, S::kJournalWritten, S::kJournalFlushed,
+                                              S::kJournalDurable};
+
+std::vector<StoreState> Then(std::vector<StoreState> states, std::vector<StoreState> more) {
+  states.insert(states.end(), more.begin(), more.end());
+  return states;
+}
+
+// The `nth` change of one kind is refused (0: none), and the states the store
+// went through then.
+struct StoreCase {
+  const char* name;
+  IoOperation failing;
+  int nth;
+  bool stored;
+  std::vector<StoreState> states;
+};
+
+void PrintTo(const StoreCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class StoreStatesTest : public EBookTest, public ::testing::WithParamInterface<StoreCase> {};
+
+TEST_P(StoreStatesTest, StorePassesThroughItsStatesInOrder) {
+  const StoreCase& c = GetParam();
+  std::vector<StoreState> entered;
+  ebook::SetStoreStateHookForTesting([&](StoreState state) { entered.push_back(state); });
+  int seen = 0;
+  SetIoFaultHook([&](IoOperation operation) { return operation != c.failing || ++seen != c.nth; });
+  EXPECT_EQ(c.stored, CEBookFile().StoreTable(Edited("Stored")));
+  SetIoFaultHook({});
+  ebook::SetStoreStateHookForTesting({});
+  EXPECT_EQ(c.states, entered);
+  const std::string table = Encode(c.stored ? Edited("Stored") : SampleTable());
+  EXPECT_EQ(table, ReadFileBytes(EBookPath()).substr(tableOffset, table.size()));
+}
+
+const StoreCase kStoreCases[] = {
+    {"Stored", IoOperation::Write, 0, true,
+     Then(kUpToDurable, {S::kEBookWritten, S::kEBookFlushed, S::kJournalRemoved, S::kStored})},
+    {"JournalNotCreated", IoOperation::Write, 1, false, {S::kSaved}},
+    {"JournalNotFlushed", IoOperation::Flush, 1, false, {S::kSaved, S::kJournalWritten}},
+    {"FolderNotFlushed",
+     IoOperation::Flush,
+     2,
+     false,
+     {S::kSaved, S::kJournalWritten, S::kJournalFlushed}},
+    {"EBookNotFlushed", IoOperation::Flush, 3, false,
+     Then(kUpToDurable, {S::kEBookWritten, S::kRolledBack})},
+    {"JournalNotRemoved", IoOperation::Remove, 1, false,
+     Then(kUpToDurable, {S::kEBookWritten, S::kEBookFlushed, S::kRolledBack})},
+    // The journal is gone; only a power loss could bring it back.
+    {"LastFolderFlushFails", IoOperation::Flush, 4, true,
+     Then(kUpToDurable, {S::kEBookWritten, S::kEBookFlushed, S::kJournalRemoved, S::kStored})},
+};
+INSTANTIATE_TEST_SUITE_P(Store, StoreStatesTest, ::testing::ValuesIn(kStoreCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Each state and the ones that may follow it.
+TEST(StoreOrderTest, EachStateMayBeFollowedOnlyByTheNextOrByTheRollBack) {
+  constexpr int kStates = static_cast<int>(S::kRolledBack) + 1;
+  for (int now = 0; now < kStates; ++now) {
+    for (int next = 0; next < kStates; ++next) {
+      const auto from = static_cast<S>(now), to = static_cast<S>(next);
+      const bool rollBack =
+          to == S::kRolledBack && from >= S::kJournalDurable && from <= S::kEBookFlushed;
+      const bool following = next == now + 1 && to != S::kRolledBack;
+      EXPECT_EQ(rollBack || following, ebook::StoreMayEnter(from, to))
+          << ::testing::PrintToString(from) << " -> " << ::testing::PrintToString(to);
+    }
+  }
+}
+
+#ifndef _WIN32  // death tests start the program again, which Wine makes slow
+TEST(StoreOrderDeathTest, AStepOutOfOrderStopsTheProgram) {
+  ebook::SetStoreOrderCheck(true);
+  StoreState state = S::kJournalWritten;
+  EXPECT_DEATH(ebook::EnterStoreState(state, S::kEBookWritten), "may not follow");
+}
+#endif
+
+}  // namespace
+}  // namespace ebook_testing
