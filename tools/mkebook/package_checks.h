@@ -31,6 +31,7 @@ bool LooksLikeDamagedEBook(platform::HFILE file);
 // packing hides the trailer, and the buyer's first Customize would break any
 // signature that survived.
 bool IsSignedProgram(const std::string& path);
+// Its words are in mkebook_messages.h; the name stays for the checks' callers.
 inline constexpr auto& kSignedEBookWarning = mkebook_messages::kSignedEBook;
 
 }  // namespace packing
