@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "tools/common/kit_messages.h"
+
 namespace tool_files {
 
 ConsoleUserInterface::ConsoleUserInterface(std::string tool, std::string file)
@@ -24,7 +26,7 @@ void ConsoleUserInterface::ShowMessage(const std::string&, const std::string& te
       line += ' ';
     }
   }
-  const char* kind = icon == platform::MessageIcon::Information ? "note: " : "";
+  const char* kind = icon == platform::MessageIcon::Information ? kit_messages::kNote : "";
   std::cerr << m_tool << ": " << m_file << ": " << kind << line << '\n';
 }
 

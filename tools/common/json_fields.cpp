@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tools/common/base64.h"
+#include "tools/common/kit_messages.h"
 
 namespace tool_files {
 namespace {
@@ -56,32 +57,32 @@ bool IsUtf8(const std::string& text) {
 std::string FirstUnencodable(const std::string& text, const TextCodec& codec) {
   char32_t c = 0;
   for (size_t at = 0, length; at < text.size(); at += length) {
-    if ((length = CharLength(text, at, c)) == 0) return "a byte that is not UTF-8";
+    if ((length = CharLength(text, at, c)) == 0) return kit_messages::kNotUtf8;
     if (!codec.FromUtf8(text.substr(at, length))) {
       return CodePoint(c) + " \"" + text.substr(at, length) + "\"";
     }
   }
-  return "a character";
+  return kit_messages::kSomeCharacter;
 }
 
 bool BytesFromJson(const Json& value, const TextCodec& codec, std::string& bytes,
                    std::string& problem) {
   if (value.is_string()) {
     if (EncodeText(value.get<std::string>(), codec, bytes, problem)) return true;
-    problem += " (write such bytes as {\"base64\": \"...\"})";
+    problem += kit_messages::kWriteAsBase64;
     return false;
   }
   if (value.is_object() && value.size() == 1 && value.contains(kBase64Key) &&
       value[kBase64Key].is_string()) {
     const std::optional<std::string> decoded = DecodeBase64(value[kBase64Key].get<std::string>());
     if (!decoded) {
-      problem = "holds invalid base64";
+      problem = kit_messages::kInvalidBase64;
       return false;
     }
     bytes = *decoded;
     return true;
   }
-  problem = "must be a string or {\"base64\": \"...\"}";
+  problem = kit_messages::kStringOrBase64;
   return false;
 }
 
@@ -106,7 +107,7 @@ std::string Place(const std::vector<Frame>& frames) {
     if (parent.object) {
       path += (path.empty() ? "" : ".") + parent.key;
     } else if (!frames[i + 1].name.empty() && i + 2 == frames.size()) {
-      return "variable \"" + frames[i + 1].name + "\"";
+      return kit_messages::VariableNamed(frames[i + 1].name);
     } else {
       path += "[" + std::to_string(parent.index) + "]";
     }
@@ -124,7 +125,7 @@ std::string LineAndColumn(const std::string& text, size_t at) {
       std::count_if(text.begin() + static_cast<long>(first), text.begin() + static_cast<long>(at),
                     [](char c) { return (c & 0xC0) != 0x80; }) +
       1;
-  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+  return kit_messages::LineAndColumn(line, column);
 }
 
 // The start of the token whose last byte is at `at`: the parser reports where
@@ -175,7 +176,7 @@ bool EncodeText(const std::string& utf8, const TextCodec& codec, std::string& by
                 std::string& problem) {
   const std::optional<std::string> encoded = codec.FromUtf8(utf8);
   if (!encoded) {
-    problem = "holds " + FirstUnencodable(utf8, codec) + ", which " + codec.Name() + " cannot hold";
+    problem = kit_messages::CannotHold(FirstUnencodable(utf8, codec), codec.Name());
     return false;
   }
   bytes = *encoded;
@@ -234,7 +235,7 @@ bool ParseJsonObject(const std::string& text, Json& object, std::string& error) 
   };
   const auto where = [&](size_t at) {
     const std::string place = Place(frames);
-    return LineAndColumn(text, at) + (place.empty() ? "" : " (in " + place + ")") + ": ";
+    return LineAndColumn(text, at) + (place.empty() ? "" : kit_messages::InPlace(place)) + ": ";
   };
   try {
     object = Json::parse(CountingIterator{text.data(), &furthest},
@@ -242,7 +243,7 @@ bool ParseJsonObject(const std::string& text, Json& object, std::string& error) 
   } catch (const DuplicateKey& duplicate) {
     // The parser stands right after the key's closing quote.
     const size_t keyEnd = static_cast<size_t>(furthest - text.data()) - 1;
-    error = where(TokenStart(text, keyEnd)) + "key \"" + duplicate.key + "\" given twice";
+    error = where(TokenStart(text, keyEnd)) + kit_messages::KeyGivenTwice(duplicate.key);
     return false;
   } catch (const Json::parse_error& failure) {
     error =
@@ -250,7 +251,7 @@ bool ParseJsonObject(const std::string& text, Json& object, std::string& error) 
     return false;
   }
   if (!object.is_object()) {
-    error = "the JSON must be an object";
+    error = kit_messages::kJsonNotObject;
     return false;
   }
   return true;
@@ -267,7 +268,7 @@ bool JsonFieldReader::OnlyKeys(std::initializer_list<const char*> known) {
 bool JsonFieldReader::OnlyKeys(const std::vector<std::string>& known) {
   for (const auto& [key, value] : m_object.items()) {
     if (std::find(known.begin(), known.end(), key) == known.end()) {
-      return Fail(key, "is not a known field");
+      return Fail(key, kit_messages::kUnknownField);
     }
   }
   return true;
@@ -275,19 +276,17 @@ bool JsonFieldReader::OnlyKeys(const std::vector<std::string>& known) {
 
 bool JsonFieldReader::Int(const std::string& key, int32_t& out) {
   if (!m_object.contains(key)) return Missing(key);
-  return ToInt32(m_object[key], out) || Fail(key, "must be a 32-bit integer");
+  return ToInt32(m_object[key], out) || Fail(key, kit_messages::kNot32BitInteger);
 }
 
 bool JsonFieldReader::IntIn(const std::string& key, int32_t low, int32_t high, int32_t& out) {
   if (!Int(key, out)) return false;
-  return (out >= low && out <= high) ||
-         Fail(key, "is " + std::to_string(out) + "; it must be " + std::to_string(low) +
-                       (high == low + 1 ? " or " : " to ") + std::to_string(high));
+  return (out >= low && out <= high) || Fail(key, kit_messages::OutOfRange(out, low, high));
 }
 
 bool JsonFieldReader::Text(const std::string& key, std::string& out) {
   if (!Bytes(key, out)) return false;
-  return out.find('\0') == std::string::npos || Fail(key, "must not hold a zero byte");
+  return out.find('\0') == std::string::npos || Fail(key, kit_messages::kHoldsZeroByte);
 }
 
 bool JsonFieldReader::Bytes(const std::string& key, std::string& out) {
@@ -297,12 +296,12 @@ bool JsonFieldReader::Bytes(const std::string& key, std::string& out) {
 }
 
 bool JsonFieldReader::Fail(const std::string& key, const std::string& problem) {
-  m_error = (m_owner.empty() ? "" : m_owner + ": ") + "field \"" + key + "\" " + problem;
+  m_error = (m_owner.empty() ? "" : m_owner + ": ") + kit_messages::FieldProblem(key, problem);
   return false;
 }
 
 bool JsonFieldReader::Missing(const std::string& key) {
-  m_error = (m_owner.empty() ? "" : m_owner + ": ") + "missing field \"" + key + "\"";
+  m_error = (m_owner.empty() ? "" : m_owner + ": ") + kit_messages::MissingField(key);
   return false;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tools/common/kit_messages.h"
+
 namespace tool_files {
 
 bool ParseArguments(const std::vector<std::string>& args, const std::vector<OptionRule>& rules,
@@ -24,23 +26,23 @@ bool ParseArguments(const std::vector<std::string>& args, const std::vector<Opti
       return isLong ? written == "--" + s.name : s.shortName != 0 && written[1] == s.shortName;
     });
     if (rule == rules.end()) {
-      error = "unknown option " + written;
+      error = kit_messages::UnknownOption(written);
       return false;
     }
     if (parsed.Has(rule->name)) {
-      error = "--" + rule->name + " given twice";
+      error = kit_messages::OptionGivenTwice(rule->name);
       return false;
     }
     // The value: after "=", glued to a short name, or the next argument.
     const bool glued = isLong ? equals != std::string::npos : arg.size() > 2;
     std::string value = !glued ? "" : isLong ? arg.substr(equals + 1) : arg.substr(2);
     if (!rule->takesValue && glued) {
-      error = "--" + rule->name + " takes no value";
+      error = kit_messages::OptionTakesNoValue(rule->name);
       return false;
     }
     if (rule->takesValue && !glued) {
       if (i + 1 >= args.size()) {
-        error = "--" + rule->name + " needs a value";
+        error = kit_messages::OptionNeedsValue(rule->name);
         return false;
       }
       value = args[++i];

@@ -7,6 +7,7 @@
 
 #include "platform/durable_files.h"
 #include "platform/path.h"
+#include "tools/common/kit_messages.h"
 #include "tools/common/tool_paths.h"
 
 namespace tool_files {
@@ -33,7 +34,8 @@ bool OutputFile::Open(const std::string& target, const std::string& modeFrom, st
   const fs::file_status existing = fs::status(path, failed);
   if (fs::exists(existing)) {
     if (!fs::is_regular_file(existing)) {
-      error = target + ": " + (fs::is_directory(existing) ? "is a folder" : "is no plain file");
+      error = target + ": " +
+              (fs::is_directory(existing) ? kit_messages::kIsFolder : kit_messages::kIsNoPlainFile);
       return false;
     }
     // A read-only file stays as it is: replacing it would go around its owner's wish.

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "tools/common/kit_messages.h"
 #include "tools/common/output_file.h"
 #include "tools/common/tool_paths.h"
 
@@ -28,7 +29,7 @@ CopyResult CopyBytes(platform::HFILE from, platform::HFILE to, int64_t count) {
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
   const bool standard = path == "-";
-  const std::string name = standard ? "standard input" : path;
+  const std::string name = standard ? kit_messages::kStandardInput : path;
   std::FILE* file = standard ? stdin : OpenFile(path, "rb");
   if (!file) {
     error = name + ": " + std::strerror(errno);
@@ -48,7 +49,7 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes, std::stri
   if (path == "-") {
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
                          std::fflush(stdout) == 0;
-    if (!written) error = std::string("standard output: ") + std::strerror(errno);
+    if (!written) error = std::string(kit_messages::kStandardOutput) + ": " + std::strerror(errno);
     return written;
   }
   OutputFile out;

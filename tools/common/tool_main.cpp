@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "tools/common/kit_messages.h"
+
 namespace tool_files {
 
 int ToolReport::Fail(const std::string& problem) const {
@@ -10,13 +12,13 @@ int ToolReport::Fail(const std::string& problem) const {
 }
 
 int ToolReport::Usage(const std::string& problem) const {
-  std::cerr << m_tool << ": " << problem << " (see --help)\n";
+  std::cerr << m_tool << ": " << problem << kit_messages::kSeeHelp << '\n';
   return kExitUsage;
 }
 
 void ToolReport::Warn(const std::string& where, const std::string& warning) const {
-  std::cerr << m_tool << ": " << (where.empty() ? "" : where + ": ") << "warning: " << warning
-            << '\n';
+  std::cerr << m_tool << ": " << (where.empty() ? "" : where + ": ") << kit_messages::kWarning
+            << warning << '\n';
 }
 
 std::optional<TextCodec> OpenCodec(const ParsedArguments& args) {

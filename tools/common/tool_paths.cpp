@@ -4,6 +4,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "tools/common/kit_messages.h"
+
 #ifdef _WIN32
 // windows.h first: the others build on it.
 #include <windows.h>
@@ -30,7 +32,7 @@ std::string Utf8Path(const fs::path& path) {
 std::string SystemReason() {
   const DWORD code = GetLastError();
   if (code == ERROR_SUCCESS) return std::strerror(errno);
-  if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL) return "the disk is full";
+  if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL) return kit_messages::kDiskFull;
   return std::system_category().message(static_cast<int>(code));
 }
 

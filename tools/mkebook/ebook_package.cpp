@@ -7,9 +7,11 @@
 #include "formats/table_rules.h"
 #include "platform/file_io.h"
 #include "platform/path.h"
+#include "tools/common/kit_messages.h"
 #include "tools/common/output_file.h"
 #include "tools/common/tool_files.h"
 #include "tools/common/tool_paths.h"
+#include "tools/mkebook/mkebook_messages.h"
 #include "tools/mkebook/package_checks.h"
 
 namespace packing {
@@ -28,9 +30,9 @@ using tool_files::ScopedFile;
 std::string OpenFailure(const std::string& path) {
   std::error_code failed;
   const auto status = std::filesystem::status(tool_files::FsPath(path), failed);
-  if (std::filesystem::is_directory(status)) return path + ": is a folder";
+  if (std::filesystem::is_directory(status)) return path + ": " + kit_messages::kIsFolder;
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-    return path + ": is no plain file";
+    return path + ": " + kit_messages::kIsNoPlainFile;
   }
   return path + ": " + tool_files::SystemReason();
 }
@@ -57,7 +59,7 @@ bool WritePackage(HFILE in, const std::string& program, int32_t programLength,
     return false;
   }
   if (tableEnd > std::numeric_limits<int32_t>::max() - CEBookTrailer::kSize) {
-    error = out.Target() + ": the packed E-Book would reach 2 GiB";
+    error = out.Target() + ": " + mkebook_messages::kTooLargeToPack;
     return false;
   }
   CEBookTrailer trailer = package.trailer;
@@ -87,7 +89,7 @@ std::vector<std::string> TextsCutAtZero(HFILE file, const EBookPackage& package)
         return cut;
       }
       if (static_cast<size_t>(length) != text->size()) {
-        cut.push_back("variables[" + std::to_string(i) + "]." + name);
+        cut.push_back(mkebook_messages::VariableAt(static_cast<size_t>(i)) + "." + name);
       }
       position += 4 + length;
     }
@@ -130,11 +132,10 @@ bool LoadPackage(const std::string& path, EBookPackage& package, std::string& er
       if (cutTexts) *cutTexts = TextsCutAtZero(in.file, package);
       return true;
     case PackageStatus::kNoTrailer:
-      error = path + ": does not end with an E-Book trailer";
+      error = path + ": " + mkebook_messages::kNoTrailer;
       return false;
     case PackageStatus::kBadTable:
-      error = path + ": the variable table at offset " +
-              std::to_string(package.trailer.m_nTableOffset) + " cannot be read";
+      error = path + ": " + mkebook_messages::UnreadableTable(package.trailer.m_nTableOffset);
       return false;
   }
   return false;
@@ -149,7 +150,7 @@ bool PackEBook(const std::string& program, const EBookPackage& package, const st
   }
   const int64_t size = BytesLeft(in.file);
   if (size > int64_t{std::numeric_limits<int32_t>::max()} || _llseek(in.file, 0, FILE_END) < 0) {
-    error = program + ": is 2 GiB or larger";
+    error = program + ": " + mkebook_messages::kTwoGiBOrLarger;
     return false;
   }
   // Repacking an E-Book replaces its table instead of stacking a second one.
@@ -161,11 +162,10 @@ bool PackEBook(const std::string& program, const EBookPackage& package, const st
       break;
     case PackageStatus::kNoTrailer:
       if (!LooksLikeDamagedEBook(in.file)) break;
-      error = program + ": ends like an E-Book whose trailer is cut short or damaged; " +
-              "pack the program it was made from";
+      error = program + ": " + mkebook_messages::kDamagedEBookProgram;
       return false;
     case PackageStatus::kBadTable:
-      error = program + ": ends with an E-Book trailer but its variable table cannot be read";
+      error = program + ": " + mkebook_messages::kUnreadableTableBehindTrailer;
       return false;
   }
   tool_files::OutputFile out;

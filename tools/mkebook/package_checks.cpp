@@ -6,7 +6,9 @@
 #include "formats/field_stream.h"
 #include "formats/pe_signature.h"
 #include "platform/path.h"
+#include "tools/common/kit_messages.h"
 #include "tools/common/tool_files.h"
+#include "tools/mkebook/mkebook_messages.h"
 
 namespace packing {
 namespace {
@@ -17,8 +19,8 @@ using formats::CVariable;
 constexpr int32_t kTailSearched = 4096;
 
 std::string Named(const CVariable& variable, int index) {
-  return variable.m_strIdent.empty() ? "variables[" + std::to_string(index) + "]"
-                                     : "variable \"" + variable.m_strIdent + "\"";
+  return variable.m_strIdent.empty() ? mkebook_messages::VariableAt(static_cast<size_t>(index))
+                                     : kit_messages::VariableNamed(variable.m_strIdent);
 }
 
 }  // namespace
@@ -27,34 +29,30 @@ PackageFindings CheckPackage(const EBookPackage& package) {
   PackageFindings found;
   const formats::CVariableTable& table = package.table;
   if (package.trailer.m_nVersion < 0) {
-    found.refusals.push_back("the version is " + std::to_string(package.trailer.m_nVersion) +
-                             "; it must be 0 or more");
+    found.refusals.push_back(mkebook_messages::NegativeVersion(package.trailer.m_nVersion));
   }
   if (table.m_bRebranded != 0 && table.m_bRebranded != 1) {
-    found.refusals.push_back("rebranded is " + std::to_string(table.m_bRebranded) +
-                             "; it must be 0 or 1");
+    found.refusals.push_back(mkebook_messages::RebrandedNotFlag(table.m_bRebranded));
   }
   std::set<std::string> idents;
   bool editable = false;
   for (int i = 0; i < table.GetSize(); ++i) {
     const CVariable& variable = table[i];
     const std::string name = Named(variable, i);
-    if (variable.m_strIdent.empty()) found.refusals.push_back(name + " has an empty ident");
+    if (variable.m_strIdent.empty()) found.refusals.push_back(name + mkebook_messages::kEmptyIdent);
     if (!variable.m_strIdent.empty() && !idents.insert(variable.m_strIdent).second) {
-      found.refusals.push_back(name + " is given twice");
+      found.refusals.push_back(name + mkebook_messages::kGivenTwice);
     }
     if (variable.m_bEditable != 0 && variable.m_bEditable != 1) {
-      found.refusals.push_back(name + ": editable is " + std::to_string(variable.m_bEditable) +
-                               "; it must be 0 or 1");
+      found.refusals.push_back(name + mkebook_messages::EditableNotFlag(variable.m_bEditable));
     }
     if (variable.m_nType < 0 || variable.m_nType > 3) {
-      found.warnings.push_back(name + ": type " + std::to_string(variable.m_nType) +
-                               " is kept but offered on no page (types are 0 to 3)");
+      found.warnings.push_back(name + mkebook_messages::TypeOnNoPage(variable.m_nType));
     } else if (variable.m_bEditable == 1) {
       editable = true;
     }
   }
-  if (!editable) found.warnings.push_back("no variable is editable: there is nothing to customize");
+  if (!editable) found.warnings.push_back(mkebook_messages::kNothingEditable);
   return found;
 }
 

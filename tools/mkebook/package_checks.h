@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tools/mkebook/ebook_package.h"
+#include "tools/mkebook/mkebook_messages.h"
 
 namespace packing {
 
@@ -30,8 +31,7 @@ bool LooksLikeDamagedEBook(platform::HFILE file);
 // packing hides the trailer, and the buyer's first Customize would break any
 // signature that survived.
 bool IsSignedProgram(const std::string& path);
-inline constexpr char kSignedEBookWarning[] =
-    "is signed; do not sign E-Books: the table is rewritten by every customization, "
-    "which breaks the signature (sign the rebrander instead)";
+// Its words are in mkebook_messages.h; the name stays for the checks' callers.
+inline constexpr auto& kSignedEBookWarning = mkebook_messages::kSignedEBook;
 
 }  // namespace packing

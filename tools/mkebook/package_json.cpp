@@ -3,6 +3,8 @@
 #include <cstdint>
 
 #include "tools/common/json_fields.h"
+#include "tools/common/kit_messages.h"
+#include "tools/mkebook/mkebook_messages.h"
 
 namespace packing {
 namespace {
@@ -31,22 +33,22 @@ bool ReadOpaque(const Json& root, JsonFieldReader& reader, CEBookTrailer& traile
   const Json& list = root["opaque"];
   bool ok = list.is_array() && list.size() == 6;
   for (size_t i = 0; ok && i < 6; ++i) ok = tool_files::ToInt32(list[i], *fields[i]);
-  return ok || reader.Fail("opaque", "must be a list of six 32-bit integers");
+  return ok || reader.Fail("opaque", mkebook_messages::kOpaqueList);
 }
 
 // Named by its ident where it has one, else by its place in the list.
 std::string VariableName(const Json& object, size_t index) {
   const auto ident = object.find("ident");
   if (ident != object.end() && ident->is_string() && !ident->get<std::string>().empty()) {
-    return "variable \"" + ident->get<std::string>() + "\"";
+    return kit_messages::VariableNamed(ident->get<std::string>());
   }
-  return "variables[" + std::to_string(index) + "]";
+  return mkebook_messages::VariableAt(index);
 }
 
 bool ReadVariable(const Json& object, size_t index, const TextCodec& codec, CVariable& variable,
                   std::string& error) {
   if (!object.is_object()) {
-    error = "variables[" + std::to_string(index) + "] must be an object";
+    error = mkebook_messages::NotAnObject(mkebook_messages::VariableAt(index));
     return false;
   }
   JsonFieldReader reader(object, VariableName(object, index), codec, error);
@@ -72,17 +74,16 @@ bool PackageFromJson(const std::string& json, const TextCodec& codec, EBookPacka
     return false;
   }
   if (id.size() > CEBookTrailer::kIdSize) {
-    return reader.Fail("id", "is " + std::to_string(id.size()) + " bytes long; at most " +
-                                 std::to_string(CEBookTrailer::kIdSize) + " fit");
+    return reader.Fail("id", mkebook_messages::IdTooLong(id.size(), CEBookTrailer::kIdSize));
   }
   package.trailer.SetId(id);
 
   if (!root.contains("variables")) {
-    error = "missing field \"variables\"";
+    error = kit_messages::MissingField("variables");
     return false;
   }
   const Json& list = root["variables"];
-  if (!list.is_array()) return reader.Fail("variables", "must be a list");
+  if (!list.is_array()) return reader.Fail("variables", mkebook_messages::kMustBeList);
   for (size_t i = 0; i < list.size(); ++i) {
     CVariable variable;
     if (!ReadVariable(list[i], i, codec, variable, error)) return false;

@@ -13,6 +13,7 @@
 #include "tools/common/tool_files.h"
 #include "tools/common/tool_paths.h"
 #include "tools/mkebook/ebook_package.h"
+#include "tools/mkebook/mkebook_messages.h"
 
 namespace packing {
 namespace {
@@ -48,7 +49,7 @@ bool ValuesFromArguments(const std::vector<std::string>& args, const tool_files:
   for (const std::string& arg : args) {
     const size_t equals = arg.find('=');
     if (equals == std::string::npos || equals == 0) {
-      error = arg + ": not IDENT=VALUE";
+      error = arg + ": " + mkebook_messages::kNotIdentEqualsValue;
       return false;
     }
     std::string ident = arg.substr(0, equals), value = arg.substr(equals + 1), problem;
@@ -70,7 +71,7 @@ bool ValuesFromJson(const std::string& json, const tool_files::TextCodec& codec,
   for (const auto& [key, value] : object.items()) {
     std::string ident, bytes, problem;
     if (!tool_files::EncodeText(key, codec, ident, problem)) {
-      error = "ident \"" + key + "\" " + problem;
+      error = mkebook_messages::IdentProblem(key, problem);
       return false;
     }
     if (!reader.Text(key, bytes)) return false;
@@ -82,7 +83,7 @@ bool ValuesFromJson(const std::string& json, const tool_files::TextCodec& codec,
 bool ApplyValues(const ValueSet& values, bool force, formats::CVariableTable& table,
                  std::string& error) {
   if (table.m_bRebranded == 1 && !force) {
-    error = "is already customized (give --force to customize it again)";
+    error = mkebook_messages::kAlreadyCustomized;
     return false;
   }
   for (const auto& [ident, value] : values) {
@@ -91,11 +92,11 @@ bool ApplyValues(const ValueSet& values, bool force, formats::CVariableTable& ta
       if (table[i].m_strIdent == ident) found = i;
     }
     if (found < 0 || table[found].m_bEditable != 1) {
-      error = "has no " + std::string(found < 0 ? "" : "editable ") + "variable \"" + ident + "\"";
+      error = mkebook_messages::NoSuchVariable(ident, found >= 0);
       return false;
     }
     if (value.find('\0') != std::string::npos) {
-      error = "variable \"" + ident + "\" must not hold a zero byte";
+      error = mkebook_messages::ValueHoldsZeroByte(ident);
       return false;
     }
     table[found].m_strValue = value;
@@ -138,7 +139,7 @@ bool MakeCustomizedCopies(const std::string& ebook, const std::string& lines,
     if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
     ValueSet values;
     formats::CVariableTable& table = tables.emplace_back(source.package.table);
-    const std::string where = "line " + std::to_string(number) + ": ";
+    const std::string where = mkebook_messages::OnLine(number);
     if (!ValuesFromJson(line, codec, values, error)) {
       error = where + error;
       return false;
@@ -152,7 +153,8 @@ bool MakeCustomizedCopies(const std::string& ebook, const std::string& lines,
   const size_t width = std::to_string(tables.size()).size();
   std::error_code failed;
   fs::create_directories(tool_files::FsPath(folder), failed);
-  tool_files::Progress progress("mkebook", "copies", static_cast<int64_t>(tables.size()));
+  tool_files::Progress progress("mkebook", mkebook_messages::kCopiesProgress,
+                                static_cast<int64_t>(tables.size()));
   for (size_t i = 0; i < tables.size(); ++i) {
     std::string number = std::to_string(i + 1);
     number.insert(0, width - number.size(), '0');

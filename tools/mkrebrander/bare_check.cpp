@@ -9,6 +9,7 @@
 #include "tools/common/tool_files.h"
 #include "tools/common/tool_paths.h"
 #include "tools/mkebook/ebook_package.h"
+#include "tools/mkrebrander/mkrebrander_messages.h"
 
 namespace stamping {
 
@@ -21,7 +22,7 @@ bool IsBareRebrander(const std::string& path, std::string& error) {
   }
   packing::EBookPackage package;
   if (packing::ReadPackage(in.file, package) == packing::PackageStatus::kOk) {
-    error = path + ": is an E-Book, not the bare rebrander (give the rebrander as --program)";
+    error = path + ": " + mkrebrander_messages::kEBookNotBare;
     return false;
   }
   const std::string mark = std::string(formats::kBareSignatureStart) + formats::kBareSignatureEnd;
@@ -45,7 +46,7 @@ bool IsBareRebrander(const std::string& path, std::string& error) {
     kept = std::min(mark.size(), kept + static_cast<size_t>(count));
     std::copy(end - static_cast<long>(kept), end, buffer.begin());
   }
-  error = path + ": is not a bare rebrander program (give the rebrander as --program)";
+  error = path + ": " + mkrebrander_messages::kNotBare;
   return false;
 }
 

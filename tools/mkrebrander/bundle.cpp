@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/common/tool_paths.h"
+#include "tools/mkrebrander/mkrebrander_messages.h"
 #include "tools/mkrebrander/stamp.h"
 #include "tools/mkrebrander/zip_archive.h"
 
@@ -38,7 +39,7 @@ bool RunTar(const std::vector<std::string>& args, std::string& error) {
   argv.push_back(nullptr);
   const intptr_t status = _wspawnvp(_P_WAIT, argv[0], argv.data());
   if (status == 0) return true;
-  error = status < 0 ? "cannot run tar (is it installed?)" : "tar failed to write the archive";
+  error = status < 0 ? mkrebrander_messages::kCannotRunTar : mkrebrander_messages::kTarFailed;
   return false;
 }
 #else
@@ -55,14 +56,14 @@ bool RunTar(const std::vector<std::string>& args, std::string& error) {
   const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) {
-    error = "cannot run tar (is it installed?)";
+    error = mkrebrander_messages::kCannotRunTar;
     return false;
   }
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-  error = "tar failed to write the archive";
+  error = mkrebrander_messages::kTarFailed;
   return false;
 }
 #endif
@@ -101,14 +102,14 @@ bool MakeBundle(const std::string& ebook, const std::string& bare, const Stamp& 
   std::error_code failed;
   for (const fs::path& output : {path, archive}) {
     if (fs::exists(fs::symlink_status(output, failed))) {
-      error = Utf8Path(output) + ": already exists";
+      error = Utf8Path(output) + ": " + mkrebrander_messages::kAlreadyExists;
       return false;
     }
   }
   // Everything is made under names of its own and renamed into place at the end.
   fs::path scratch;
   if (!MakeScratch(parent, name, scratch)) {
-    error = Utf8Path(parent) + ": cannot create a folder there";
+    error = Utf8Path(parent) + ": " + mkrebrander_messages::kCannotCreateFolder;
     return false;
   }
   const fs::path staging = scratch / FsPath(name);
@@ -116,10 +117,12 @@ bool MakeBundle(const std::string& ebook, const std::string& bare, const Stamp& 
   const std::string ebookName = Utf8Path(FsPath(ebook).filename());
   const std::string rebrander = windows ? "rebrander.exe" : "rebrander";
   bool ok = fs::create_directory(staging, failed);
-  if (!ok) error = Utf8Path(parent) + ": cannot create a folder there: " + failed.message();
+  if (!ok)
+    error = Utf8Path(parent) + ": " + mkrebrander_messages::kCannotCreateFolder + ": " +
+            failed.message();
   if (ok) {
     fs::copy_file(FsPath(ebook), staging / FsPath(ebookName), failed);
-    if (failed) error = ebook + ": cannot copy: " + failed.message();
+    if (failed) error = ebook + ": " + mkrebrander_messages::kCannotCopy + ": " + failed.message();
     ok = !failed;
   }
   if (ok &&

@@ -12,6 +12,7 @@
 #include "formats/rebrand_info.h"
 #include "platform/path.h"
 #include "tools/common/bare_rebrander.h"
+#include "tools/common/kit_messages.h"
 #include "tools/common/options.h"
 #include "tools/common/tool_files.h"
 #include "tools/common/tool_main.h"
@@ -19,6 +20,7 @@
 #include "tools/mkebook/package_checks.h"
 #include "tools/mkrebrander/bare_check.h"
 #include "tools/mkrebrander/bundle.h"
+#include "tools/mkrebrander/mkrebrander_messages.h"
 #include "tools/mkrebrander/stamp.h"
 #include "tools/mkrebrander/stamp_fields.h"
 
@@ -31,65 +33,8 @@ using tool_files::kExitUsage;
 using tool_files::ParsedArguments;
 using tool_files::TextCodec;
 
-// What the main window says when the author gave no status texts: what to do next.
-constexpr char kDefaultStatusBefore[] =
-    "Click Customize to put your own texts into this E-Book, then View E-Book to see them.";
-constexpr char kDefaultStatusAfter[] =
-    "This E-Book has been customized. Click View E-Book to open it.";
-
-constexpr char kUsage[] =
-    "usage: mkrebrander -o OUT [--for-ebook EBOOK] [-s STAMP.json]\n"
-    "                   [--ebook-file NAME --ebook-id ID --ebook-version N] [--title TEXT]\n"
-    "                   [--status-before TEXT] [--status-after TEXT] [--text3 TEXT]\n"
-    "                   [--allow-repeat 0|1] [-p BARE] [-e NAME]\n"
-    "       mkrebrander bundle --ebook EBOOK -o FOLDER [--windows] [--force] [-s STAMP.json]\n"
-    "                   [--title TEXT] [--status-before TEXT] [--status-after TEXT]\n"
-    "                   [--text3 TEXT] [--allow-repeat 0|1] [-p BARE] [-e NAME]\n"
-    "       mkrebrander dump REBRANDER [-e NAME] [-o FILE]\n"
-    "       mkrebrander --help | --version\n"
-    "\n"
-    "The first form writes OUT: the bare rebrander with a stamp that ties it to one\n"
-    "E-Book and carries the texts it shows. --for-ebook takes the E-Book's file name,\n"
-    "identity and version from the packed E-Book itself, so the rebrander passes that\n"
-    "E-Book's checks; otherwise give all three. --title is required. The E-Book must\n"
-    "lie beside the rebrander under NAME. --allow-repeat 1 lets a customized E-Book be\n"
-    "customized again. Stamping a stamped rebrander replaces its stamp.\n"
-    "\n"
-    "bundle makes FOLDER, holding a copy of EBOOK and a rebrander stamped for it, and\n"
-    "an archive of it beside it: FOLDER.tar.gz, or with --windows (the Windows\n"
-    "rebrander.exe) FOLDER.zip. Neither may exist yet. An E-Book already marked\n"
-    "customized is refused unless --force is given.\n"
-    "\n"
-    "The E-Book is checked first, as `mkebook check` checks it, and BARE must be\n"
-    "the bare rebrander: it carries a mark that no other program does.\n"
-    "\n"
-    "dump prints a rebrander's stamp as JSON, the form --stamp reads:\n"
-    "  {\"ebook-file\": \"mybook\", \"ebook-id\": \"My Book 1.0\", \"ebook-version\": 3,\n"
-    "   \"title\": \"My Book\", \"status-before\": \"...\", \"status-after\": \"...\",\n"
-    "   \"text3\": \"\", \"allow-repeat\": 0}\n"
-    "Every field of the file is optional; options given on the command line win over\n"
-    "it, and --for-ebook over both.\n"
-    "\n"
-    "Options:\n"
-    "  -o, --output PATH     the rebrander, the bundle's folder, or the dump's file\n"
-    "                        (- or left out for dump: standard output)\n"
-    "  -s, --stamp FILE      the stamp's fields as JSON; - reads standard input\n"
-    "  -p, --program BARE    the bare rebrander to stamp\n"
-    "  -e, --encoding NAME   the code page of the texts (see mkebook --help)\n"
-    "  -h, --help            show this help and exit\n"
-    "  -V, --version         show the version of mkrebrander and exit\n"
-    "Options and operands come in any order; -- ends the options.\n"
-    "\n"
-    "Texts are 8-bit, in UTF-8 unless --encoding names another code page\n"
-    "(windows-1252 for most Windows E-Books): texts on the command line and in the\n"
-    "JSON are converted into it, and a character it cannot hold is refused. In the\n"
-    "JSON, bytes that are not text in the code page are {\"base64\": \"...\"}. Without\n"
-    "--encoding, command-line texts are taken byte for byte.\n"
-    "\n"
-    "BARE defaults to the bare rebrander installed with this tool (rebrander, or\n"
-    "rebrander.exe with --windows).\n"
-    "\n"
-    "Exit status: 0 on success, 1 when the work failed, 2 for a usage error.\n";
+using mkrebrander_messages::kDefaultStatusAfter;
+using mkrebrander_messages::kDefaultStatusBefore;
 
 const tool_files::ToolReport report("mkrebrander");
 
@@ -105,7 +50,7 @@ int GatherStamp(const ParsedArguments& args, const std::string& ebook, const Tex
     std::string json;
     if (!tool_files::ReadWholeFile(path, json, error)) return report.Fail(error);
     if (!stamping::StampFromJson(json, codec, stamp, given, error)) {
-      return report.Fail((path == "-" ? "standard input" : path) + ": " + error);
+      return report.Fail((path == "-" ? kit_messages::kStandardInput : path) + ": " + error);
     }
   }
   const bool raw = !args.Has("encoding");
@@ -128,19 +73,19 @@ int GatherStamp(const ParsedArguments& args, const std::string& ebook, const Tex
     if (!given.count(key)) SetStampField(key, text, codec, raw, stamp, error);
   }
   for (const char* required : {"ebook-file", "ebook-id", "ebook-version", "title"}) {
-    if (!given.count(required)) return report.Usage(std::string("missing --") + required);
+    if (!given.count(required)) return report.Usage(kit_messages::MissingOption(required));
   }
   const std::string asGiven = args.Has("ebook-file") ? args.Value("ebook-file") : "";
   if (!stamping::EBookFileProblem(stamp.info.m_strEBookFile, asGiven).empty()) {
-    return report.Usage("--ebook-file " +
-                        stamping::EBookFileProblem(stamp.info.m_strEBookFile, asGiven));
+    return report.Usage(mkrebrander_messages::OptionProblem(
+        "ebook-file", stamping::EBookFileProblem(stamp.info.m_strEBookFile, asGiven)));
   }
   if (const std::string problem = stamping::EBookIdProblem(stamp.info.m_strEBookId);
       !problem.empty()) {
-    return report.Usage("--ebook-id " + problem);
+    return report.Usage(mkrebrander_messages::OptionProblem("ebook-id", problem));
   }
   if (stamp.info.m_bAllowRepeat != 0 && stamp.info.m_bAllowRepeat != 1) {
-    return report.Usage("--allow-repeat must be 0 or 1");
+    return report.Usage(mkrebrander_messages::kAllowRepeatFlag);
   }
   return kExitOk;
 }
@@ -153,7 +98,7 @@ bool BareProgram(const ParsedArguments& args, bool windows, std::string& program
   }
   const char* name = windows ? tool_files::kWindowsRebrander : tool_files::kLinuxRebrander;
   program = tool_files::FindBareRebrander(name);
-  if (program.empty()) error = std::string("no bare ") + name + " installed; give --program";
+  if (program.empty()) error = mkrebrander_messages::NoBareInstalled(name);
   return !program.empty() && stamping::IsBareRebrander(program, error);
 }
 
@@ -171,8 +116,7 @@ int StampCommand(const ParsedArguments& args, const TextCodec& codec) {
   const std::string ebook = args.Has("for-ebook") ? args.Value("for-ebook") : "";
   for (const char* taken : {"ebook-file", "ebook-id", "ebook-version"}) {
     if (!ebook.empty() && args.Has(taken)) {
-      return report.Usage(std::string("--for-ebook takes --") + taken +
-                          " from the E-Book; leave it out");
+      return report.Usage(mkrebrander_messages::ForEBookTakes(taken));
     }
   }
   Stamp stamp;
@@ -200,14 +144,10 @@ int BundleCommand(const ParsedArguments& args, const TextCodec& codec) {
     return status;
   }
   if (package.table.m_bRebranded == 1 && !args.Has("force")) {
-    return report.Fail(ebook +
-                       ": is already marked customized, and its buyers could not customize it; " +
-                       "bundle the E-Book before customizing it, or give --force");
+    return report.Fail(ebook + ": " + mkrebrander_messages::kBundleCustomized);
   }
   if (windows && !args.Has("encoding") && HoldsNonAscii(stamp, package)) {
-    report.Warn(ebook,
-                "texts beyond ASCII without --encoding are shown as UTF-8 bytes "
-                "on Windows; name the E-Book's code page, such as --encoding windows-1252");
+    report.Warn(ebook, mkrebrander_messages::kNonAsciiOnWindows);
   }
   if (!BareProgram(args, windows, program, error) ||
       !stamping::MakeBundle(ebook, program, stamp, args.Value("output"), windows, error)) {
@@ -222,8 +162,8 @@ int DumpCommand(const ParsedArguments& args, const TextCodec& codec) {
   if (info.HasError()) {
     std::error_code failed;
     return report.Fail(std::filesystem::is_regular_file(tool_files::FsPath(path), failed)
-                           ? path + ": carries no stamp"
-                           : path + ": cannot be read");
+                           ? path + ": " + mkrebrander_messages::kNoStamp
+                           : path + ": " + mkrebrander_messages::kCannotBeRead);
   }
   const Stamp stamp{info.Info(), info.Trailer().m_nVersion};
   std::string error;
@@ -265,39 +205,39 @@ int main(int argc, char** argv) {
     return report.Usage(error);
   }
   if (args.Has("help")) {
-    std::cout << kUsage << "\nWithout --status-before and --status-after, the main window says\n"
-              << "before customizing: " << kDefaultStatusBefore << "\n"
-              << "after customizing: " << kDefaultStatusAfter << "\n";
+    std::cout << mkrebrander_messages::Help();
     return kExitOk;
   }
   if (args.Has("version")) {
-    std::cout << "mkrebrander " REBRANDER_VERSION "\n";
+    std::cout << mkrebrander_messages::kVersionPrefix << REBRANDER_VERSION "\n";
     return kExitOk;
   }
-  if (args.options.empty() && args.operands.empty()) return report.Usage("no arguments given");
+  if (args.options.empty() && args.operands.empty())
+    return report.Usage(mkrebrander_messages::kNoArguments);
   const std::string command = args.operands.empty() ? "" : args.operands[0];
   if (!command.empty() && command != "bundle" && command != "dump") {
-    return report.Usage("unknown command " + command);
+    return report.Usage(kit_messages::UnknownCommand(command));
   }
   const std::set<std::string> allowed = Allowed(command);
   for (const auto& [option, value] : args.options) {
     if (!allowed.count(option)) {
-      return report.Usage((command.empty() ? "stamping" : command) + " takes no --" + option);
+      return report.Usage(kit_messages::CommandTakesNoOption(
+          command.empty() ? mkrebrander_messages::kStampingCommand : command, option));
     }
   }
   const size_t operands = command == "dump" ? 2 : command.empty() ? 0 : 1;
   if (command == "dump" && args.operands.size() < 2)
-    return report.Usage("dump needs the rebrander's path");
+    return report.Usage(mkrebrander_messages::kDumpNeedsPath);
   if (args.operands.size() > operands)
-    return report.Usage("unexpected operand " + args.operands[operands]);
+    return report.Usage(kit_messages::UnexpectedOperand(args.operands[operands]));
   for (const char* required : {"output", "ebook"}) {
     if (command != "dump" && (command == "bundle" || required == std::string("output")) &&
         !args.Has(required)) {
-      return report.Usage(std::string("missing --") + required);
+      return report.Usage(kit_messages::MissingOption(required));
     }
   }
   const auto codec = tool_files::OpenCodec(args);
-  if (!codec) return report.Usage("unknown encoding " + args.Value("encoding"));
+  if (!codec) return report.Usage(kit_messages::UnknownEncoding(args.Value("encoding")));
   if (command == "dump") return DumpCommand(args, *codec);
   if (command == "bundle") return BundleCommand(args, *codec);
   return StampCommand(args, *codec);

@@ -5,6 +5,7 @@
 #include "platform/path.h"
 #include "tools/common/output_file.h"
 #include "tools/common/tool_files.h"
+#include "tools/mkrebrander/mkrebrander_messages.h"
 
 namespace stamping {
 
@@ -74,8 +75,7 @@ bool StampRebrander(const std::string& input, const std::string& output, const C
       return false;
     }
     if (warning) {
-      *warning = input + " was signed; its signature does not cover the new stamp and was " +
-                 "left out: sign " + output + " again";
+      *warning = mkrebrander_messages::SignatureLeftOut(input, output);
     }
   }
   // Restamping in place: Windows renames nothing over a file still open.

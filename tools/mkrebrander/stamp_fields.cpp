@@ -5,8 +5,10 @@
 #include <map>
 
 #include "tools/common/json_fields.h"
+#include "tools/common/kit_messages.h"
 #include "tools/common/tool_paths.h"
 #include "tools/mkebook/ebook_package.h"
+#include "tools/mkrebrander/mkrebrander_messages.h"
 
 namespace stamping {
 namespace {
@@ -96,22 +98,21 @@ std::string EBookFileProblem(const std::string& stored, const std::string& asGiv
   // page; a name given in UTF-8 shows a folder by either separator.
   if (stored.empty() || stored.find('/') != std::string::npos ||
       asGiven.find('\\') != std::string::npos) {
-    return "must be a file name without a folder";
+    return mkrebrander_messages::kFileNameWithoutFolder;
   }
   return "";
 }
 
 std::string EBookIdProblem(const std::string& id) {
   if (id.size() <= formats::CEBookTrailer::kIdSize) return "";
-  return "is " + std::to_string(id.size()) + " bytes long; at most " +
-         std::to_string(formats::CEBookTrailer::kIdSize) + " fit, or it matches no E-Book";
+  return mkrebrander_messages::IdTooLong(id.size(), formats::CEBookTrailer::kIdSize);
 }
 
 bool SetStampField(const std::string& key, const std::string& value, const TextCodec& codec,
                    bool raw, Stamp& stamp, std::string& error) {
   if (int32_t* number = IntField(key, stamp)) {
     if (ParseInt32(value, *number)) return true;
-    error = "--" + key + " must be a 32-bit integer";
+    error = mkrebrander_messages::OptionProblem(key, kit_messages::kNot32BitInteger);
     return false;
   }
   std::string& text = stamp.info.*TextFields().at(key);
@@ -121,7 +122,7 @@ bool SetStampField(const std::string& key, const std::string& value, const TextC
   }
   std::string problem;
   if (tool_files::EncodeText(value, codec, text, problem)) return true;
-  error = "--" + key + " " + problem;
+  error = mkrebrander_messages::OptionProblem(key, problem);
   return false;
 }
 
@@ -132,7 +133,8 @@ bool StampForEBook(const std::string& ebookPath, const TextCodec& codec, bool ra
   // The rebrander looks the file up by this name in the E-Book's code page.
   const std::string name = tool_files::Utf8Path(tool_files::FsPath(ebookPath).filename());
   if (!SetStampField("ebook-file", name, codec, raw, stamp, error)) {
-    error = ebookPath + ": the file name " + error.substr(error.find(' ') + 1);
+    error =
+        ebookPath + ": " + mkrebrander_messages::kTheFileName + error.substr(error.find(' ') + 1);
     return false;
   }
   stamp.info.m_strEBookId = package.trailer.GetId();

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "tools/common/tool_paths.h"
+#include "tools/mkrebrander/mkrebrander_messages.h"
 
 namespace stamping {
 namespace {
@@ -121,7 +122,7 @@ bool WriteZip(const std::string& archive, const std::vector<ZipEntry>& entries, 
       });
       if (!read) return failed(entry.path);
       if (size > kMaxSize || offset + size > kMaxSize) {
-        error = archive + ": 4 GiB or more cannot be stored";
+        error = archive + ": " + mkrebrander_messages::kZipTooLarge;
         return false;
       }
       record.size = static_cast<uint32_t>(size);

@@ -50,16 +50,16 @@ void AddParagraph(std::string& text, const std::string& paragraph) {
 }
 
 void AddAbout(const CBookSource& source, std::string& text) {
-  AddParagraph(text, "About This E-Book");
+  AddParagraph(text, kAboutHeading);
   AddParagraph(text, kAboutText);
-  AddParagraph(text, "Identity: " + source.Identity() + " - format version " +
-                         std::to_string(source.Version()) + " - " +
-                         (source.Rebranded() ? "customized" : "not yet customized"));
+  AddParagraph(text, kIdentity + source.Identity() + kFormatVersion +
+                         std::to_string(source.Version()) + kSeparator +
+                         (source.Rebranded() ? kCustomized : kNotCustomized));
   for (size_t i = 0; i < source.Count(); ++i) {
     const ebv_variable& variable = source.At(i);
     AddParagraph(text, WithCrLf(PromptOf(variable)) + kLine + WithCrLf(ValueOf(variable)) + kLine +
                            "(" + IdentOf(variable) + ", " +
-                           (variable.editable ? "editable" : "fixed") + ", type " +
+                           (variable.editable ? kEditable : kFixed) + kType +
                            std::to_string(variable.type) + ")");
   }
 }
@@ -71,46 +71,44 @@ std::string NoTableReason(CBookSource::Status status) {
     case CBookSource::kOk:
       return std::string();
     case CBookSource::kCannotOpen:
-      return "This E-Book could not open its own program file. A rebrander may be customizing "
-             "it right now; start the E-Book again when it has finished.";
+      return kCannotOpenReason;
     case CBookSource::kNoTrailer:
-      return "This program carries no E-Book trailer, so it has no texts to show. Pack it with "
-             "mkebook to make it an E-Book.";
+      return kNoTrailerReason;
     case CBookSource::kBadTable:
       break;
   }
-  return "This E-Book's variable table is damaged and cannot be read.";
+  return kBadTableReason;
 }
 
 std::string ComposeBookText(const CBookSource& source) {
   std::string text;
   if (source.GetStatus() != CBookSource::kOk) {
-    AddParagraph(text, "No Variable Table");
+    AddParagraph(text, kNoTableHeading);
     AddParagraph(text, NoTableReason(source.GetStatus()));
     AddParagraph(text, source.GetPath());
     return text;
   }
   const std::string title = Value(source, "title");
-  AddParagraph(text, title.empty() ? "Untitled" : title);
+  AddParagraph(text, title.empty() ? kUntitled : title);
   const std::string author = Value(source, "author");
-  if (!author.empty()) AddParagraph(text, "by " + author);
+  if (!author.empty()) AddParagraph(text, kByAuthor + author);
   AddParagraph(text, Value(source, "edition"));
   AddParagraph(text, Value(source, "dedication"));
   for (const Chapter& chapter : kChapters) {
     AddParagraph(text, chapter.heading);
     for (const char* paragraph : chapter.paragraphs) AddParagraph(text, paragraph);
   }
-  AddParagraph(text, "A Note from the Author");
+  AddParagraph(text, kNoteHeading);
   AddParagraph(text, Value(source, "note"));
   const std::string website = Value(source, "website");
-  if (!website.empty()) AddParagraph(text, "More from the author: " + website);
+  if (!website.empty()) AddParagraph(text, kMoreFromAuthor + website);
   AddAbout(source, text);
   return text;
 }
 
 std::string BookTitle(const CBookSource& source) {
   const ebv_variable* title = source.Find("title");
-  return title ? ValueOf(*title) : "Sample E-Book";
+  return title ? ValueOf(*title) : kDefaultTitle;
 }
 
 }  // namespace sample_ebook

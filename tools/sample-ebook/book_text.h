@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "tools/sample-ebook/book_messages.h"
 #include "tools/sample-ebook/book_source.h"
 
 namespace sample_ebook {
@@ -14,10 +15,6 @@ struct Chapter {
   const char* paragraphs[2];
 };
 inline constexpr int kChapterCount = 2;
-inline constexpr char kAboutText[] =
-    "This is a sample E-Book. Its title, author, dedication, note and website come from the "
-    "variable table stored at the end of its own program file; the rebrander beside it lets you "
-    "change them. Everything the table holds is listed below.";
 extern const Chapter kChapters[kChapterCount];
 
 // Why a source has nothing to show; empty when its status is kOk.
