@@ -10,10 +10,7 @@
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 #include "tools/ebookvars/ebookvars.h"
-
-#ifdef _WIN32
 #include "tools/mkebook/ebook_package.h"
-#endif
 
 namespace {
 
@@ -30,39 +27,24 @@ std::string FromBuild(const char* path) {
   for (char& c : windows) c = c == '/' ? '\\' : c;
   return windows;
 }
-
-void Pack(const std::string& program, const std::string& output) {
-  packing::EBookPackage package;
-  package.trailer.SetId("Example 1.0");
-  const std::pair<const char*, const char*> texts[] = {
-      {"title", "A Book of One's Own"}, {"author", "Ren\xC3\xA9"}, {"empty", ""}};
-  for (const auto& [ident, value] : texts) {
-    formats::CVariable variable;
-    variable.m_strIdent = ident;
-    variable.m_strValue = value;
-    package.table.Add(variable);
-  }
-  std::string error;
-  ASSERT_TRUE(packing::PackEBook(program, package, output, error)) << error;
-}
 #else
 std::string FromBuild(const char* path) {
   return path;
 }
-
-// With the kit's own packer, as an author packs.
-void Pack(const std::string& program, const std::string& output) {
-  const TempDir scratch;
-  WriteFileBytes(scratch.File("table.json"), R"({"id": "Example 1.0", "version": 1,
-    "rebranded": 0, "variables": [
-      {"ident": "title", "prompt": "Title:", "value": "A Book of One's Own", "editable": 1, "type": 0},
-      {"ident": "author", "prompt": "Author:", "value": "René", "editable": 1, "type": 0},
-      {"ident": "empty", "prompt": "", "value": "", "editable": 0, "type": 9}]})");
-  const ProgramRun run = RunProgram({MKEBOOK, "pack", "--program", program, "--table",
-                                     scratch.File("table.json"), "--output", output});
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-}
 #endif
+
+void Pack(const std::string& program, const std::string& output) {
+  packing::EBookPackage package;
+  package.trailer.SetId("Example 1.0");
+  for (const auto& [ident, value] :
+       {std::pair{"title", "A Book of One's Own"}, {"author", "Ren\xC3\xA9"}, {"empty", ""}}) {
+    package.table.Add({});
+    package.table[package.table.GetSize() - 1].m_strIdent = ident;
+    package.table[package.table.GetSize() - 1].m_strValue = value;
+  }
+  std::string error;
+  ASSERT_TRUE(packing::PackEBook(program, package, output, error)) << error;
+}
 
 class ExampleTest : public ::testing::TestWithParam<const char*> {
  protected:
@@ -76,17 +58,14 @@ class ExampleTest : public ::testing::TestWithParam<const char*> {
                              fs::path(example).extension().string();
 };
 
-TEST_P(ExampleTest, PrintsItsOwnVariablesFromAnotherFolder) {
-  const ProgramRun run = RunProgram({packed}, platform::TextFromPath(dir.Path()));
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.out, kPrinted);
-  EXPECT_EQ(run.err, "");
-}
-
-TEST_P(ExampleTest, PrintsTheVariablesOfTheEBookItIsGiven) {
-  const ProgramRun run = RunProgram({example, packed});
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.out, kPrinted);
+// Its own variables from another folder, or those of the E-Book it is given.
+TEST_P(ExampleTest, PrintsTheVariablesOfItselfOrOfTheEBookItIsGiven) {
+  for (const std::vector<std::string>& args : {std::vector{packed}, {example, packed}}) {
+    const ProgramRun run = RunProgram(args, platform::TextFromPath(dir.Path()));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, kPrinted) << args[0];
+    EXPECT_EQ(run.err, "") << args[0];
+  }
 }
 
 TEST_P(ExampleTest, FailsWithTheLibrarysMessageWithoutATable) {

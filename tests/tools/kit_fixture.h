@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,33 +30,35 @@ constexpr char kGoodTable[] =
 
 // A run of a tool and what it must give. Written one a line, columns split by
 // " | ": name | exit status | command line (split at spaces) | what
-// <case.json> holds (- for nothing) | the whole of standard error.
+// <case.json> holds (- for nothing) | the whole of standard error | what
+// standard output holds (left out: nothing); "\n" in the last three is a line break.
 struct ToolCase {
   std::string name;
   int status;
   Args args;
-  std::string json, err;
+  std::string json, err, out;
+  friend void PrintTo(const ToolCase& c, std::ostream* out) { *out << c.name; }
 };
-inline void PrintTo(const ToolCase& c, std::ostream* out) {
-  *out << c.name;
-}
 inline std::vector<ToolCase> ToolCases(const char* table) {
   std::vector<ToolCase> cases;
   std::istringstream lines(table);
   for (std::string line; std::getline(lines, line);) {
     if (line.empty()) continue;
-    std::vector<std::string> columns;
-    for (size_t at = 0, bar; at != std::string::npos; at = bar == line.npos ? bar : bar + 3) {
-      bar = line.find(" | ", at);
-      columns.push_back(line.substr(at, bar == line.npos ? bar : bar - at));
+    static const std::regex kBar(" \\| ");
+    std::vector<std::string> columns(std::sregex_token_iterator(line.begin(), line.end(), kBar, -1),
+                                     {});
+    columns.resize(6);
+    for (size_t i = 3; i < 6; ++i) {
+      for (size_t at; (at = columns[i].find("\\n")) != std::string::npos;)
+        columns[i].replace(at, 2, "\n");
+      if (i > 3 && !columns[i].empty()) columns[i] += '\n';
     }
-    ToolCase& c = cases.emplace_back();
-    c.name = columns.at(0);
-    c.status = std::stoi(columns.at(1));
-    std::istringstream words(columns.at(2));
+    std::istringstream words(columns[2]);
+    ToolCase& c = cases.emplace_back(columns[0], std::stoi(columns[1]));
     for (std::string word; words >> word;) c.args.push_back(word);
-    c.json = columns.at(3) == "-" ? "" : columns.at(3);
-    c.err = columns.at(4);
+    c.json = columns[3] == "-" ? "" : columns[3];
+    c.err = columns[4];
+    c.out = columns[5];
   }
   return cases;
 }
@@ -69,14 +72,42 @@ inline formats::CVariable Variable(const std::string& ident, const std::string& 
   return variable;
 }
 
+// A bare PE32+ header: "PE" at kPeAt, the COFF header after its signature,
+// the optional header after that with 16 data directories.
+constexpr size_t kPeAt = 0x40, kCoffAt = kPeAt + 4, kOptionalAt = kCoffAt + 20;
+constexpr size_t kDirectoriesAt = kOptionalAt + 0x70, kSecurityAt = kDirectoriesAt + 4 * 8;
+
+inline std::string PortableExecutable() {
+  std::string pe(kDirectoriesAt + 16 * 8, '\0');
+  pe.replace(0, 2, "MZ");
+  pe[0x3C] = kPeAt;
+  pe.replace(kPeAt, 2, "PE");
+  pe[kCoffAt + 16] = static_cast<char>(pe.size() - kOptionalAt);  // the optional header's size
+  pe.replace(kOptionalAt, 2, "\x0b\x02");
+  pe[kDirectoriesAt - 4] = 16;  // data directories
+  return pe;
+}
+
+// As signing leaves a program: a certificate table that ends the file, where
+// the security directory says.
+inline std::string Signed(std::string bytes) {
+  const std::string certificates = "certificates" + std::string(4, 'c');
+  const uint32_t entry[] = {static_cast<uint32_t>(bytes.size()),
+                            static_cast<uint32_t>(certificates.size())};
+  for (size_t i = 0; i < 8; ++i)
+    bytes[kSecurityAt + i] = static_cast<char>(entry[i / 4] >> (8 * (i % 4)));
+  return bytes + certificates;
+}
+
 class KitTest : public ::testing::Test {
  protected:
   TempDir dir;
   const std::string program = dir.File("program"), ebook = dir.File("my book.exe");
   const std::string bare = dir.File("bare"), good = dir.File("good.json");
-  const std::string stamp = dir.File("stamp.json");
+  const std::string stamp = dir.File("stamp.json"), customized = dir.File("customized");
 
   // The E-Book's identity is not UTF-8 and holds bytes after its first zero.
+  // A second E-Book is marked customized.
   void SetUp() override {
     WriteFileBytes(program, ReadFileBytes("/bin/true"));
     WriteFileBytes(bare, ReadFileBytes(BUILD_DIR "/ui/rebrander"));
@@ -86,6 +117,12 @@ class KitTest : public ::testing::Test {
     package.table.Add(Variable("a", "", 1));
     package.trailer.SetId(std::string("Caf\xE9 1.0\0tail", 14));
     Pack(package, ebook);
+    package.table.m_bRebranded = 1;
+    Pack(package, customized);
+    // An E-Book is never to be signed, before packing or after: the signature
+    // would not hold once a rebrander writes.
+    WriteFileBytes(dir.File("signed"), Signed(PortableExecutable() + std::string(100, 'p')));
+    WriteFileBytes(dir.File("signed-book"), Signed(PortableExecutable() + ReadFileBytes(ebook)));
     WriteFileBytes(good, kGoodTable);
     WriteFileBytes(stamp,
                    R"({"ebook-file":"book", "ebook-id":"B", "ebook-version":-5, "title":"T"})");
@@ -103,6 +140,10 @@ class KitTest : public ::testing::Test {
       text.replace(at, end - at + 1, name == "ebook" ? ebook : dir.File(name));
     }
     return text;
+  }
+  ProgramRun RunCase(const ToolCase& c) const {
+    if (!c.json.empty()) WriteFileBytes(dir.File("case.json"), c.json);
+    return Run(c.args);
   }
   ProgramRun Run(Args args) const {
     for (std::string& arg : args) arg = Expand(arg);
