@@ -13,21 +13,18 @@ using MainWindowTest = RebranderTest;
 
 class StampedTitleTest : public RebranderTest, public ::testing::WithParamInterface<std::string> {};
 
-// Never markup, nor Qt's "[*]" placeholder; an empty title stays empty.
-TEST_P(StampedTitleTest, TitleAndStatusShowTheStampedTextsAsTheyAre) {
+// Never markup, nor Qt's "[*]" placeholder; an empty title stays empty. The
+// title also captions the messages shown later.
+TEST_P(StampedTitleTest, TitleStatusAndLaterCaptionsShowTheStampedTextsAsTheyAre) {
   info.m_strTitle = GetParam();
   Run([&] {
     EXPECT_EQ(info.m_strTitle, Title());
     EXPECT_EQ(info.m_strStatusBefore, Status());
     EXPECT_EQ(Qt::PlainText, GetDlgItem<QLabel>(mainWindow, res::IDC_STATUS)->textFormat());
+    Click(res::IDC_CUSTOMIZE);  // there is no E-Book: a message
   });
-}
-
-TEST_P(StampedTitleTest, LaterMessagesAreCaptionedWithTheTitle) {
-  info.m_strTitle = GetParam();
-  Run([&] { Click(res::IDC_CUSTOMIZE); });  // there is no E-Book: a message
   ASSERT_EQ(1u, recorder.messages.size());
-  EXPECT_EQ(info.m_strTitle, recorder.messages[0].caption);
+  EXPECT_EQ(info.m_strTitle, recorder.messages[0].caption) << "the message's caption";
 }
 
 INSTANTIATE_TEST_SUITE_P(Titles, StampedTitleTest, ::testing::Values("My <b>Book</b> [*]", ""),
@@ -47,8 +44,8 @@ TEST_F(MainWindowTest, FocusStartsOnCustomizeAndEnterPressesIt) {
 // The Exit button, Escape, the close box and Alt+X (the "E&xit" mnemonic).
 struct Ending {
   const char* name;
-  std::function<void(QWidget*)> end;
-  friend void PrintTo(const Ending& ending, std::ostream* out) { *out << ending.name; }
+  void (*end)(QWidget*);
+  friend void PrintTo(const Ending& c, std::ostream* out) { *out << c.name; }
 };
 class EndingTest : public RebranderTest, public ::testing::WithParamInterface<Ending> {};
 
@@ -61,31 +58,23 @@ TEST_P(EndingTest, EndsTheDialogAndTheProgram) {
   EXPECT_TRUE(recorder.messages.empty()) << "nothing to say on the way out";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ways, EndingTest,
-    ::testing::Values(Ending{"ExitButton",
-                             [](QWidget* w) {
-                               QTest::mouseClick(GetDlgItem<QPushButton>(w, ui::IDCANCEL),
-                                                 Qt::LeftButton);
-                             }},
-                      Ending{"Escape", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); }},
-                      Ending{"CloseBox", [](QWidget* w) { w->close(); }},
-                      Ending{"AltX",
-                             [](QWidget* w) {
-                               w->activateWindow();  // mnemonics work in the active window only
-                               ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-                               QTest::keyClick(w, Qt::Key_X, Qt::AltModifier);
-                             }}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(MainWindowTest, CarriesTheProgramsIcon) {
-  Run([&] { EXPECT_FALSE(mainWindow->windowIcon().isNull()); });
+void AltX(QWidget* w) {
+  w->activateWindow();  // mnemonics work in the active window only
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+  QTest::keyClick(w, Qt::Key_X, Qt::AltModifier);
 }
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Ways, EndingTest, ::testing::Values(
+    Ending{"ExitButton", [](QWidget* w) { QTest::mouseClick(GetDlgItem<QPushButton>(w, ui::IDCANCEL), Qt::LeftButton); }},
+    Ending{"Escape", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); }},
+    Ending{"CloseBox", [](QWidget* w) { w->close(); }}, Ending{"AltX", AltX}), kByName);
+// clang-format on
 
 // Minimised, the window alone (no controls) shows its background with the
 // icon centred on it, at the system's icon size.
 TEST_F(MainWindowTest, MinimisedWindowShowsItsIconCentred) {
   Run([&] {
+    EXPECT_FALSE(mainWindow->windowIcon().isNull()) << "the program's icon";
     mainWindow->setWindowState(Qt::WindowMinimized);
     QImage image(mainWindow->size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -94,9 +83,9 @@ TEST_F(MainWindowTest, MinimisedWindowShowsItsIconCentred) {
     QRect centred(0, 0, size, size);
     centred.moveCenter(mainWindow->rect().center());
     // The mask marks the background as color0, which the region leaves out.
+    const QRgb background = mainWindow->palette().color(QPalette::Window).rgba();
     const QRect drawn =
-        QRegion(QBitmap::fromImage(image.createMaskFromColor(
-                    mainWindow->palette().color(QPalette::Window).rgba(), Qt::MaskInColor)))
+        QRegion(QBitmap::fromImage(image.createMaskFromColor(background, Qt::MaskInColor)))
             .boundingRect();
     EXPECT_GT(drawn.width(), size / 2) << "an icon is drawn";
     EXPECT_TRUE(centred.contains(drawn)) << "outside the icon the background is erased";
@@ -109,48 +98,36 @@ TEST_F(MainWindowTest, LoadErrorShowsOneMessageCaptionedWithTheProgramsNameAndEn
   EXPECT_FALSE(ui::AfxGetApp()->InitInstance());
   *pending = false;
   EXPECT_EQ(Texts{std::string("! ") + formats::kErrorReadingRebrander}, Messages());
-  ASSERT_EQ(1u, recorder.messages.size());
-  EXPECT_EQ("rebrander", recorder.messages[0].caption);
+  EXPECT_EQ("rebrander", recorder.messages.at(0).caption);
 }
 
-// Both buttons redraw from the stamp as it is now: View whatever its check
-// says, Customize only once it got past its checks.
-TEST_F(MainWindowTest, AFailedCheckStopsCustomizeAndLeavesTitleAndStatus) {
+// Both buttons find no E-Book; View redraws title and status from the stamp
+// as it is now whatever its check says, Customize only once past its checks.
+class FailedCheckTest : public RebranderTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FailedCheckTest, OnlyViewRedrawsTitleAndStatus) {
+  const bool view = GetParam();
   Run([&] {
     const std::string title = Title(), status = Status();
-    info.m_strTitle = "Restamped";
+    info.m_strTitle = "Restamped", info.m_strStatusBefore = "status";
     Stamp();
-    Customize();
+    view ? Click(res::IDC_VIEW_EBOOK) : Customize();
     EXPECT_FALSE(wizardShown);
-    EXPECT_EQ(title, Title());
-    EXPECT_EQ(status, Status());
-  });
-}
-
-TEST_F(MainWindowTest, ViewRedrawsTitleAndStatusAfterAFailedCheck) {
-  Run([&] {
-    info.m_strTitle = "Restamped";
-    info.m_strStatusBefore = "status";
-    Stamp();
-    Click(res::IDC_VIEW_EBOOK);
-    EXPECT_EQ("Restamped", Title());
-    EXPECT_EQ("status", Status());
+    EXPECT_EQ(view ? "Restamped" : title, Title());
+    EXPECT_EQ(view ? "status" : status, Status());
     EXPECT_EQ(Texts{"! " + NotFoundText(dir.Path() + "/")}, Messages());
   });
 }
 
-TEST_F(MainWindowTest, ViewStartsTheEBook) {
-  Pack({Var("One", "1", 0)});
-  Run([&] { EXPECT_TRUE(View()) << "the E-Book did not start"; });
-  EXPECT_TRUE(recorder.messages.empty());
-}
+INSTANTIATE_TEST_SUITE_P(Buttons, FailedCheckTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "View" : "Customize"; });
 
-TEST_F(MainWindowTest, NoDescriptorOutlivesAClick) {
+TEST_F(MainWindowTest, ViewStartsTheEBookLeavingNoDescriptorOpen) {
   Pack({Var("One", "1", 0)});
   Run([&] {
     const size_t handles = OpenHandleCount();
     Finish();
-    EXPECT_TRUE(View());
+    EXPECT_TRUE(View()) << "the E-Book did not start";
     EXPECT_EQ(handles, OpenHandleCount());
   });
 }
@@ -162,25 +139,21 @@ class InterruptedStoreTest : public RebranderTest, public ::testing::WithParamIn
 
 TEST_P(InterruptedStoreTest, IsRolledBackBeforeTheChecksAndSaidSo) {
   Pack({Var("One", "1", 0)});
-  const std::string original = ReadFileBytes(ebookPath);
+  const std::string original = ReadFileBytes(ebookPath), journal = ebook::JournalPathFor(ebookPath);
   Run([&] {
     platform::SetIoFaultHook([&](const platform::IoChange& change) {
-      return change.operation != platform::IoOperation::Remove ||
-             change.path != ebook::JournalPathFor(ebookPath);
+      return change.operation != platform::IoOperation::Remove || change.path != journal;
     });
-    Customize([](const Wizard& w) {
-      w.Type("never kept");
-      w.Press(ui::ID_WIZFINISH);
-    });
+    Customize([](const Wizard& w) { w.Type("never kept"), w.Press(ui::ID_WIZFINISH); });
     platform::SetIoFaultHook({});
     std::filesystem::resize_file(ebookPath, std::filesystem::file_size(ebookPath) - 50);
     recorder.messages.clear();
-    const bool view = GetParam();
-    EXPECT_TRUE(view ? View() : (Customize(), wizardShown)) << "the rolled-back E-Book is used";
+    EXPECT_TRUE(GetParam() ? View() : (Customize(), wizardShown))
+        << "the rolled-back E-Book is used";
     EXPECT_EQ(Texts{"i " + kInterruptedUndone}, Messages());
   });
   EXPECT_EQ(original, ReadFileBytes(ebookPath));
-  EXPECT_FALSE(std::filesystem::exists(ebook::JournalPathFor(ebookPath)));
+  EXPECT_FALSE(std::filesystem::exists(journal));
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, InterruptedStoreTest, ::testing::Bool(),

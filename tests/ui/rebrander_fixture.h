@@ -35,6 +35,9 @@ inline const std::string kStored = "i The E-Book has been successfully customize
 inline const std::string kAlready = "! This E-Book has already been rebranded.";
 inline const std::string kNoVariables = "! No variables found.";
 
+// Table cases carry a name, which names the test.
+inline constexpr auto kByName = [](const auto& info) { return std::string(info.param.name); };
+
 inline CVariable Var(const std::string& prompt, const std::string& value, int type,
                      int editable = 1) {
   return Variable("id:" + prompt, prompt, value, editable, type);
@@ -55,22 +58,18 @@ struct Wizard {
   // "title: prompt [single|multi] text" of the current page.
   std::string Page() const {
     auto* lines = qobject_cast<QPlainTextEdit*>(Edit());
-    return sheet->windowHandle()->title().toStdString() + ": " +
-           qobject_cast<QLabel*>(Shown(res::IDC_PROMPT))->text().toStdString() +
-           (lines ? " [multi] " + lines->toPlainText().toStdString()
-                  : " [single] " + qobject_cast<QLineEdit*>(Edit())->text().toStdString());
+    const QString text = lines ? lines->toPlainText() : qobject_cast<QLineEdit*>(Edit())->text();
+    return (sheet->windowHandle()->title() + ": " +
+            qobject_cast<QLabel*>(Shown(res::IDC_PROMPT))->text() +
+            (lines ? " [multi] " : " [single] ") + text)
+        .toStdString();
   }
   // The labels of the buttons that can be pressed, in the frame's order.
   std::string Buttons() const {
-    std::string labels;
+    QStringList labels;
     for (int id : {ui::ID_WIZBACK, ui::ID_WIZNEXT, ui::ID_WIZFINISH, ui::IDCANCEL, ui::IDHELP})
-      if (Button(id)->isVisible() && Button(id)->isEnabled())
-        labels += (labels.empty() ? "" : " ") + Button(id)->text().toStdString();
-    return labels;
-  }
-  int PagesBuilt() const {
-    return static_cast<int>(sheet->findChildren<QLineEdit*>().size() +
-                            sheet->findChildren<QPlainTextEdit*>().size());
+      if (Button(id)->isVisible() && Button(id)->isEnabled()) labels << Button(id)->text();
+    return labels.join(' ').toStdString();
   }
   // Replaces the field's text by typing, as a user would; "\r" is Return.
   void Type(const QString& text) const {
@@ -89,13 +88,11 @@ inline std::shared_ptr<bool> WhenModal(
     std::function<void()> action, QPointer<QWidget> before = QApplication::activeModalWidget(),
     std::shared_ptr<bool> pending = std::make_shared<bool>(true)) {
   QTimer::singleShot(0, qApp, [=] {
-    if (!*pending) return;
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal != before) {
-      *pending = false;
-      return action();
-    }
-    WhenModal(action, before, pending);
+    if (!*pending) return;
+    if (!modal || modal == before) return void(WhenModal(action, before, pending));
+    *pending = false;
+    action();
   });
   return pending;
 }
@@ -125,7 +122,6 @@ class RebranderTest : public ::testing::Test {
     ASSERT_TRUE(stamping::StampRebrander(rebranderPath, rebranderPath, info, 1, error)) << error;
     formats::ResetRebrandInfoForTesting();
   }
-
   // Stamps, then runs the program's application object; `body` runs inside
   // the main window's modal loop, and the window is closed after it unless
   // `body` closed it.
@@ -143,7 +139,6 @@ class RebranderTest : public ::testing::Test {
     EXPECT_FALSE(*pending) << "the main window never came up";
     *pending = false;
   }
-
   void Pack(const std::vector<CVariable>& variables) {
     packing::EBookPackage package;
     package.trailer.SetId(info.m_strEBookId);
@@ -183,11 +178,8 @@ class RebranderTest : public ::testing::Test {
   Texts Finish(std::string (Wizard::*see)() const = &Wizard::Page) {
     Texts seen;
     Customize([&](const Wizard& w) {
-      seen.push_back((w.*see)());
-      while (w.Button(ui::ID_WIZNEXT)->isVisible()) {
+      for (seen = {(w.*see)()}; w.Button(ui::ID_WIZNEXT)->isVisible(); seen.push_back((w.*see)()))
         w.Press(ui::ID_WIZNEXT);
-        seen.push_back((w.*see)());
-      }
       w.Press(ui::ID_WIZFINISH);
     });
     return seen;
@@ -196,12 +188,11 @@ class RebranderTest : public ::testing::Test {
   void Click(int id) { QTest::mouseClick(GetDlgItem<QPushButton>(mainWindow, id), Qt::LeftButton); }
   // Presses View; true once the E-Book has run.
   bool View() {
-    QFile::remove(QString::fromStdString(ebookPath + ".started"));
+    const QString started = QString::fromStdString(ebookPath + ".started");
+    QFile::remove(started);
     Click(res::IDC_VIEW_EBOOK);
-    return QTest::qWaitFor(
-        [&] { return QFile::exists(QString::fromStdString(ebookPath + ".started")); });
+    return QTest::qWaitFor([&] { return QFile::exists(started); });
   }
-
   std::string Status() const {
     return GetDlgItem<QLabel>(mainWindow, res::IDC_STATUS)->text().toStdString();
   }

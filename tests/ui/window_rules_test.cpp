@@ -30,7 +30,7 @@ class DialogLayoutTest
         metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     const auto h = [&](int units) { return qRound(units * ((letters / 26 + 1) / 2) / 4.0); };
     const auto v = [&](int units) { return qRound(units * metrics.height() / 8.0); };
-    return QRect(h(x), v(y), h(width), v(height));
+    return {h(x), v(y), h(width), v(height)};
   }
 
   const res::DialogTemplate& expected = *std::get<0>(GetParam());
@@ -71,14 +71,11 @@ TEST_P(DialogLayoutTest, TabVisitsTheTabStopsInTemplateOrderAndComesRound) {
   EXPECT_EQ(ui::FirstTabStop(&window), focus);
 }
 
-INSTANTIATE_TEST_SUITE_P(Templates, DialogLayoutTest,
-                         ::testing::Combine(::testing::Values(&kMain, &kMultiLinePage,
-                                                              &kSingleLinePage),
-                                            ::testing::Values(8, 16)),
-                         [](const auto& info) {
-                           return std::to_string(std::get<0>(info.param)->id) + "_at_" +
-                                  std::to_string(std::get<1>(info.param)) + "pt";
-                         });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Templates, DialogLayoutTest, ::testing::Combine(
+    ::testing::Values(&kMain, &kMultiLinePage, &kSingleLinePage), ::testing::Values(8, 16)),
+    [](const auto& info) { return std::to_string(std::get<0>(info.param)->id) + "_at_" + std::to_string(std::get<1>(info.param)) + "pt"; });
+// clang-format on
 
 class QtMessageBoxTest
     : public ::testing::TestWithParam<std::pair<platform::MessageIcon, QMessageBox::Icon>> {};
@@ -98,11 +95,11 @@ TEST_P(QtMessageBoxTest, ShowsCaptionAndPlainTextWithTheIconAskedForAndOkOnly) {
   EXPECT_FALSE(*pending) << "no message box came up";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Icons, QtMessageBoxTest,
-    ::testing::Values(std::pair{platform::MessageIcon::Exclamation, QMessageBox::Warning},
-                      std::pair{platform::MessageIcon::Information, QMessageBox::Information}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Icons, QtMessageBoxTest, ::testing::Values(
+    std::pair{platform::MessageIcon::Exclamation, QMessageBox::Warning}, std::pair{platform::MessageIcon::Information, QMessageBox::Information}),
     [](const auto& info) { return info.index ? "Information" : "Exclamation"; });
+// clang-format on
 
 TEST(QtWaitCursorTest, ShowsWhileOnAndGoesWhenOff) {
   ui::CQtUserInterface userInterface;
@@ -113,54 +110,48 @@ TEST(QtWaitCursorTest, ShowsWhileOnAndGoesWhenOff) {
   EXPECT_EQ(nullptr, QApplication::overrideCursor());
 }
 
-// rebranded, repeat allowed -> may customize
-class CustomizeOnceRuleTest : public ::testing::TestWithParam<std::tuple<bool, bool, bool>> {};
+// The customize-once rule: a rebranded E-Book is customized again only when
+// the stamp allows repeats.
+struct OnceRule {
+  const char* name;
+  bool rebranded, allowRepeat, may;
+  friend void PrintTo(const OnceRule& c, std::ostream* out) { *out << c.name; }
+};
+class CustomizeOnceRuleTest : public ::testing::TestWithParam<OnceRule> {};
 
-TEST_P(CustomizeOnceRuleTest, ARebrandedEBookIsCustomizedAgainOnlyWhenRepeatsAreAllowed) {
-  const auto [rebranded, allowRepeat, may] = GetParam();
-  EXPECT_EQ(may, ebook::MayCustomize(rebranded, allowRepeat));
+TEST_P(CustomizeOnceRuleTest, MayCustomize) {
+  EXPECT_EQ(GetParam().may, ebook::MayCustomize(GetParam().rebranded, GetParam().allowRepeat));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CustomizeOnceRuleTest,
-                         ::testing::Values(std::tuple{false, false, true},
-                                           std::tuple{false, true, true},
-                                           std::tuple{true, false, false},
-                                           std::tuple{true, true, true}),
-                         [](const auto& info) {
-                           return std::string(std::get<0>(info.param) ? "Rebranded" : "Fresh") +
-                                  (std::get<1>(info.param) ? "RepeatAllowed" : "OnceOnly");
-                         });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, CustomizeOnceRuleTest, ::testing::Values(
+    OnceRule{"FreshOnceOnly", false, false, true}, OnceRule{"FreshRepeatAllowed", false, true, true},
+    OnceRule{"RebrandedOnceOnly", true, false, false}, OnceRule{"RebrandedRepeatAllowed", true, true, true}), kByName);
+// clang-format on
 
-}  // namespace
-
-namespace ui {
-void PrintTo(PageKind kind, std::ostream* out) {
-  *out << (kind == PageKind::None ? "none" : kind == PageKind::SingleLine ? "single" : "multi");
-}
-}  // namespace ui
-
-namespace {
-
-// editable, type -> page
-class PageKindTest : public ::testing::TestWithParam<std::tuple<int, int, ui::PageKind>> {};
+// The page-kind rule: editable variables of types 0 and 1 get a single-line
+// page, of types 2 and 3 a multi-line one; any other gets none.
+using ui::PageKind;
+struct PageRule {
+  const char* name;
+  int editable, type;
+  PageKind kind;
+  friend void PrintTo(const PageRule& c, std::ostream* out) { *out << c.name; }
+};
+class PageKindTest : public ::testing::TestWithParam<PageRule> {};
 
 TEST_P(PageKindTest, EachVariableGetsThePageOfItsType) {
-  const auto [editable, type, kind] = GetParam();
-  EXPECT_EQ(kind, ui::PageKindFor(Var("Prompt", "value", type, editable)));
+  EXPECT_EQ(int(GetParam().kind),
+            int(ui::PageKindFor(Var("P", "v", GetParam().type, GetParam().editable))))
+      << "0 none, 1 single-line, 2 multi-line";
 }
 
-using ui::PageKind;
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PageKindTest,
-    ::testing::Values(std::tuple{1, 0, PageKind::SingleLine},
-                      std::tuple{1, 1, PageKind::SingleLine}, std::tuple{1, 2, PageKind::MultiLine},
-                      std::tuple{1, 3, PageKind::MultiLine}, std::tuple{1, 4, PageKind::None},
-                      std::tuple{1, -1, PageKind::None}, std::tuple{0, 0, PageKind::None},
-                      std::tuple{0, 2, PageKind::None}),
-    [](const auto& info) {
-      const int type = std::get<1>(info.param);
-      return std::string(std::get<0>(info.param) ? "Editable" : "Fixed") + "Type" +
-             (type < 0 ? "Minus" + std::to_string(-type) : std::to_string(type));
-    });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, PageKindTest, ::testing::Values(
+    PageRule{"Type0", 1, 0, PageKind::SingleLine}, PageRule{"Type1", 1, 1, PageKind::SingleLine},
+    PageRule{"Type2", 1, 2, PageKind::MultiLine}, PageRule{"Type3", 1, 3, PageKind::MultiLine},
+    PageRule{"Type4", 1, 4, PageKind::None}, PageRule{"TypeMinus1", 1, -1, PageKind::None},
+    PageRule{"FixedType0", 0, 0, PageKind::None}, PageRule{"FixedType2", 0, 2, PageKind::None}), kByName);
+// clang-format on
 
 }  // namespace
