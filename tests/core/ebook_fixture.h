@@ -210,14 +210,13 @@ class EBookTest : public ::testing::Test {
     EXPECT_TRUE(CEBookFile().LoadTable(table));
     return table;
   }
-  // Exactly one message was shown, with this text and the exclamation icon,
-  // captioned with the rebrander's file name and not under the wait cursor;
-  // forgets it.
-  void ExpectOnlyMessage(const std::string& text) {
+  // Exactly one message was shown, with this text and icon, captioned with
+  // the rebrander's file name and not under the wait cursor; forgets it.
+  void ExpectOnlyMessage(const std::string& text, MessageIcon icon = MessageIcon::Exclamation) {
     ASSERT_EQ(ui.messages.size(), 1u);
     const ShownMessage& m = ui.messages[0];
     EXPECT_EQ(std::tie(m.text, m.icon, m.caption, m.underWaitCursor),
-              std::make_tuple(text, MessageIcon::Exclamation, "rebrander", false));
+              std::make_tuple(text, icon, "rebrander", false));
     ui.messages.clear();
   }
   // Leaves the journal of a store that stopped dead once it was on the disk
