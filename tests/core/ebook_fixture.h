@@ -219,20 +219,6 @@ class EBookTest : public ::testing::Test {
               std::make_tuple(text, icon, "rebrander", false));
     ui.messages.clear();
   }
-  // Leaves the journal of a store that stopped dead once it was on the disk
-  // (after the journal's flush and its folder's), before the E-Book changed.
-  void LeaveJournal() {
-    int flushes = 0;
-    SetIoFaultHook([&](IoOperation operation) {
-      return flushes < 2 && (flushes += operation == IoOperation::Flush, true);
-    });
-    EXPECT_FALSE(CEBookFile().StoreTable(Edited("Never stored")));
-    SetIoFaultHook({});
-    ui.messages.clear();
-    ASSERT_TRUE(JournalExists());
-    ASSERT_EQ(ReadFileBytes(EBookPath()), original);
-  }
-
   TempDir dir;
   RecordingUserInterface ui;
   std::string program = "\177ELF" + std::string(3000, 'p');

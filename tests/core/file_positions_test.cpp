@@ -22,10 +22,6 @@ struct SeekCase {
   int32_t result;
   int32_t positionAfter;
 };
-void PrintTo(const SeekCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
 class FilePositionsTest : public ::testing::Test {
  protected:
   void SetUp() override {

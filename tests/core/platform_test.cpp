@@ -107,15 +107,12 @@ TEST_F(FileServicesTest, ExclusiveNeedsAWritableFileAndANewFileIsNeverAnythingTh
 }
 
 TEST_F(FileServicesTest, EveryChangeAsksTheHookAndFailsCleanly) {
-  EXPECT_EQ(
-      std::make_tuple(FlushFolder(dir.Path()), FlushFolder(path), FlushFolder(dir.File("missing"))),
-      std::make_tuple(true, false, false));
+  EXPECT_TRUE(FlushFolder(dir.Path()));
+  EXPECT_FALSE(FlushFolder(path)) << "not a folder";
+  EXPECT_FALSE(FlushFolder(dir.File("missing")));
   const HFILE file = _lopen(path, OF_EXCLUSIVE_READWRITE);
   std::vector<IoOperation> asked;
-  SetIoFaultHook([&](IoOperation operation) {
-    asked.push_back(operation);
-    return false;
-  });
+  SetIoFaultHook([&](IoOperation operation) { return asked.push_back(operation), false; });
   EXPECT_FALSE(RemoveFile(path));
   EXPECT_FALSE(FlushFolder(dir.Path()));
   EXPECT_FALSE(SetFileLength(file, 1));

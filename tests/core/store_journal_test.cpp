@@ -30,8 +30,17 @@ class LeftJournalTest : public EBookTest {
     program = std::string(3 * ebook::kIdentitySpan, 'p');
     tableOffset = static_cast<int32_t>(program.size());
     WriteSampleEBook();
-    LeaveJournal();
+    // Stopped dead after the journal's flush and its folder's.
+    int flushes = 0;
+    SetIoFaultHook([&](IoOperation operation) {
+      return flushes < 2 && (flushes += operation == IoOperation::Flush, true);
+    });
+    EXPECT_FALSE(CEBookFile().StoreTable(Edited("Never stored")));
+    SetIoFaultHook({});
+    ui.messages.clear();
+    ASSERT_EQ(ReadFileBytes(EBookPath()), original);
     journal = ReadFileBytes(JournalPath());
+    ASSERT_TRUE(JournalExists());
   }
   // The E-Book as a store leaves it half-way: the table partly overwritten
   // and the trailer gone.

@@ -39,10 +39,6 @@ struct StoreCase {
   bool rolledBack;
 };
 
-void PrintTo(const StoreCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
 class StoreStatesTest : public EBookTest, public ::testing::WithParamInterface<StoreCase> {};
 
 TEST_P(StoreStatesTest, StorePassesThroughItsStatesInOrder) {
