@@ -6,6 +6,7 @@
 // the length made to agree.
 #include "ebook/store_journal.h"
 #include "ebook/store_recovery.h"
+#include "platform/file_io.h"
 #include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
