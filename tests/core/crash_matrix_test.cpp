@@ -148,9 +148,7 @@ TEST_F(CrashTest, KilledInTheMiddleOfALargeStoreRecovers) {
   EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(ebook::EBookUse::kCustomize));
   EXPECT_TRUE(ReadFileBytes(EBookPath()) == original);
   EXPECT_FALSE(JournalExists());
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(std::tie(ui.messages[0].text, ui.messages[0].icon),
-            std::make_tuple(kInterruptedUndone, MessageIcon::Information));
+  ExpectOnlyMessage(kInterruptedUndone, MessageIcon::Information);
 }
 
 }  // namespace

@@ -210,30 +210,15 @@ class EBookTest : public ::testing::Test {
     EXPECT_TRUE(CEBookFile().LoadTable(table));
     return table;
   }
-  // Exactly one message was shown, with this text and the exclamation icon,
-  // captioned with the rebrander's file name and not under the wait cursor;
-  // forgets it.
-  void ExpectOnlyMessage(const std::string& text) {
+  // Exactly one message was shown, with this text and icon, captioned with
+  // the rebrander's file name and not under the wait cursor; forgets it.
+  void ExpectOnlyMessage(const std::string& text, MessageIcon icon = MessageIcon::Exclamation) {
     ASSERT_EQ(ui.messages.size(), 1u);
     const ShownMessage& m = ui.messages[0];
     EXPECT_EQ(std::tie(m.text, m.icon, m.caption, m.underWaitCursor),
-              std::make_tuple(text, MessageIcon::Exclamation, "rebrander", false));
+              std::make_tuple(text, icon, "rebrander", false));
     ui.messages.clear();
   }
-  // Leaves the journal of a store that stopped dead once it was on the disk
-  // (after the journal's flush and its folder's), before the E-Book changed.
-  void LeaveJournal() {
-    int flushes = 0;
-    SetIoFaultHook([&](IoOperation operation) {
-      return flushes < 2 && (flushes += operation == IoOperation::Flush, true);
-    });
-    EXPECT_FALSE(CEBookFile().StoreTable(Edited("Never stored")));
-    SetIoFaultHook({});
-    ui.messages.clear();
-    ASSERT_TRUE(JournalExists());
-    ASSERT_EQ(ReadFileBytes(EBookPath()), original);
-  }
-
   TempDir dir;
   RecordingUserInterface ui;
   std::string program = "\177ELF" + std::string(3000, 'p');

@@ -35,6 +35,7 @@ class FormatsTest : public ::testing::Test {
   }
   int32_t Seek(int32_t position) { return _llseek(file, position, FILE_BEGIN); }
   int32_t Position() { return _llseek(file, 0, FILE_CURRENT); }
+  std::string Encode(const auto& record) { return Encoded(dir.File("scratch"), record); }
   TempDir dir;
   Path path = dir.File("records");
   HFILE file = HFILE_ERROR;
@@ -51,10 +52,10 @@ TEST_F(FormatsTest, FieldsAreStoredMaskedLittleEndianAndRawBytesAsTheyAre) {
   ASSERT_TRUE(WriteString(file, ""));
   ASSERT_TRUE(CFieldStream(CFieldStream::kWrite, file).TransferRaw(raw, 2));
   Close();
-  const std::string expected = std::string("\x92\x93\x93\x93") + "\x6c\x6c\x6c\x6c" +
-                               "\x91\x93\x93\x93\xd2\xd1" + std::string("\x93\x93\x93\x93") +
-                               std::string("A\0", 2);
-  EXPECT_EQ(expected, ReadFileBytes(path));
+  EXPECT_EQ(std::string("\x92\x93\x93\x93\x6c\x6c\x6c\x6c\x91\x93\x93\x93\xd2\xd1\x93\x93\x93\x93"
+                        "A\0",
+                        20),
+            ReadFileBytes(path));
 }
 
 // What was written reads back, and the position ends behind the last field.
@@ -67,7 +68,7 @@ TEST_F(FormatsTest, FieldsReadBackWhatWasWritten) {
   ASSERT_TRUE(ReadString(file, ab));
   ASSERT_TRUE(ReadString(file, empty));
   EXPECT_EQ(std::make_tuple(1, -1, "AB", ""), std::tie(one, minusOne, ab, empty));
-  EXPECT_EQ(int32_t(4 + 4 + Text("AB").size() + Text("").size()), Position());
+  EXPECT_EQ(int32_t(2 * kIntSize + Text("AB").size() + Text("").size()), Position());
 }
 
 // A text ends at its first zero byte once unmasked, yet all its bytes are
@@ -76,9 +77,7 @@ TEST_F(FormatsTest, FieldsReadBackWhatWasWritten) {
 TEST_F(FormatsTest, ReadTextEndsAtItsFirstZeroByteButAllItsBytesAreRead) {
   for (const std::string& stored :
        {std::string("\x93\x61\0b", 4), std::string("abcdefghij\0lmnopqrst", 20)}) {
-    Open("");
-    ASSERT_TRUE(WriteString(file, stored));
-    ASSERT_EQ(0, Seek(0));
+    Open(Text(stored));
     std::string text;
     EXPECT_TRUE(ReadString(file, text));
     EXPECT_EQ(stored.substr(0, stored.find('\0')), text);
@@ -98,18 +97,34 @@ TEST_F(FormatsTest, WriteOverReadAheadBytesIsWhatTheNextReadSees) {
   EXPECT_EQ(5, value);
 }
 
+// Fields cut short by the end of the file fail, whatever their kind.
+TEST_F(FormatsTest, FieldCutShortByTheEndOfTheFileFails) {
+  int32_t i;
+  std::string t;
+  char b[8];
+  const std::pair<std::string, std::function<bool()>> reads[] = {
+      {"integer", [&] { return ReadInt(file, i); }},
+      {"marker", [&] { return ReadMagic(file, CVariable::kMarker); }},
+      {"text", [&] { return ReadString(file, t); }},
+      {"raw", [&] { return CFieldStream(CFieldStream::kRead, file).TransferRaw(b, 8); }},
+      {"text of 5 with 3 bytes left", [&] { return ReadString(file, t); }},
+  };
+  for (const auto& [kind, read] : reads) {
+    Open(kind.size() > 7 ? Scrambled(5) + "abc" : Scrambled(CVariable::kMarker).substr(0, 3));
+    EXPECT_FALSE(read()) << kind;
+  }
+}
+
 // A damaged length or count is refused before it costs memory beyond what
 // the file could hold.
 TEST_F(FormatsTest, HostileTextLengthIsRefusedBeforeItsBytesAreAllocated) {
-  constexpr int32_t kClaimed = 64 << 20;
-  Open(Ints({kClaimed}) + "short");
+  Open(Ints({64 << 20}) + "short");
   std::string text;
   EXPECT_FALSE(ReadString(file, text));
   EXPECT_GT(size_t{1} << 20, text.capacity()) << "the claimed length was allocated";
 }
 TEST_F(FormatsTest, HostileRecordCountIsReadWithoutReservingForIt) {
-  Open(Ints({CVariableTable::kMarker, 0, INT_MAX}) +
-       Encoded(dir.File("scratch"), Variable("A", "B", "C")));
+  Open(Ints({CVariableTable::kMarker, 0, INT_MAX}) + Encode(Variable("A", "B", "C")));
   CVariableTable table;
   EXPECT_FALSE(table.Read(file));
   EXPECT_EQ(1, table.GetSize());
@@ -127,19 +142,21 @@ TEST_F(FormatsTest, RebrandInfoThatCannotBeReadSaysWhy) {
 }
 
 // Each record's fields in their order, and read back; the trailer's identity
-// as it is, all 64 bytes when it has no zero byte.
+// as it is, all 64 bytes when it has no zero byte. A count of zero or less is
+// an empty table that replaces what was there; a bad record marker keeps the
+// records before it and reads no further.
 TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndReadBackUntilTheFirstFailure) {
   CEBookTrailer trailer = SampleTrailer("Book Id"), read;
   trailer.m_nTableOffset = 1234;
   const std::string trailerBytes =
       Ints({CEBookTrailer::kStartMarker, kVersion, 2, -3, 0x4444, 5, 1234, 77, -8888}) + "Book Id" +
       std::string(57, '\0') + Ints({CEBookTrailer::kEndMarker});
-  EXPECT_EQ(Encoded(dir.File("scratch"), trailer), trailerBytes);
+  EXPECT_EQ(Encode(trailer), trailerBytes);
   trailer.SetId(std::string(70, 'x'));
-  Open(trailerBytes + Encoded(dir.File("scratch"), trailer));
+  Open(trailerBytes + Encode(trailer));
   CFieldStream in(CFieldStream::kRead, file);
   ASSERT_TRUE(read.Transfer(in));
-  EXPECT_EQ(Encoded(dir.File("scratch"), read), trailerBytes);
+  EXPECT_EQ(Encode(read), trailerBytes);
   ASSERT_TRUE(read.Transfer(in));
   EXPECT_EQ(read.GetId(), std::string(64, 'x'));
 
@@ -148,10 +165,10 @@ TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndReadBackUntilTheFirstFailure
   table.m_bRebranded = 1;
   const std::string tableBytes = Ints({CVariableTable::kMarker, 1, 1, CVariable::kMarker}) +
                                  Text("ID") + Text("Prompt") + Text("Value") + Ints({1, 3});
-  EXPECT_EQ(Encoded(dir.File("scratch"), table), tableBytes);
+  EXPECT_EQ(Encode(table), tableBytes);
   Open(tableBytes);
   EXPECT_TRUE(readTable.Read(file));
-  EXPECT_EQ(Encoded(dir.File("scratch"), readTable), tableBytes);
+  EXPECT_EQ(Encode(readTable), tableBytes);
 
   CInfoBlock block;
   std::tie(block.m_strEBookFile, block.m_strEBookId, block.m_strText3, block.m_strTitle,
@@ -159,27 +176,25 @@ TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndReadBackUntilTheFirstFailure
       std::make_tuple("book", "Book-ID", "third", "Title", "Before", "After", 1);
   CInfoTrailer infoTrailer;
   std::tie(infoTrailer.m_nVersion, infoTrailer.m_nInfoOffset) = std::make_tuple(-7, 6);
-  EXPECT_EQ(Encoded(dir.File("scratch"), block) + Encoded(dir.File("scratch"), infoTrailer),
+  EXPECT_EQ(Encode(block) + Encode(infoTrailer),
             Ints({CInfoBlock::kStartMarker}) + Text("book") + Text("Book-ID") + Text("third") +
                 Text("Title") + Text("Before") + Text("After") +
                 Ints({1, CInfoBlock::kEndMarker, CInfoTrailer::kStartMarker, -7, 6,
                       CInfoTrailer::kEndMarker}));
-  // A count of zero or less is an empty table that replaces what was there; a
-  // bad record marker keeps the records before it and reads no further.
   for (int32_t count : {0, INT_MIN}) {
     Open(Ints({CVariableTable::kMarker, 1, count}));
     CVariableTable table = SampleTable();
     EXPECT_TRUE(table.Read(file));
     EXPECT_EQ(std::make_tuple(table.GetSize(), table.m_bRebranded), std::make_tuple(0, 1));
   }
-  std::string bytes = Encoded(dir.File("scratch"), SampleTable());
-  const size_t second = bytes.find(Scrambled(CVariable::kMarker), 13);  // behind the first
+  std::string bytes = Encode(SampleTable());
+  const size_t second = bytes.find(Scrambled(CVariable::kMarker), EBV_TABLE_HEADER_SIZE + 1);
   bytes[second] ^= 0x01;
   Open(bytes);
   EXPECT_FALSE(readTable.Read(file));
   ASSERT_EQ(readTable.GetSize(), 1);
   EXPECT_EQ(std::make_pair(readTable[0].m_strValue, Position()),
-            std::make_pair(std::string("A Short Book"), int32_t(second) + 4));
+            std::make_pair(SampleTable()[0].m_strValue, int32_t(second + kIntSize)));
 }
 
 // A PE32+ head as far as a signature concerns it: the new header at 0x40,
@@ -219,13 +234,14 @@ TEST_F(FormatsTest, SignedRebranderKeepsItsStampAndRestampingLeavesTheSignatureO
       {4, kEntryAt + 2, 1, false},  // the table is not where the entry says
       {4, std::string::npos, 'x', false}};
   std::string error, warning;
+  WriteFileBytes(dir.File("bare"), PeHead() + std::string(100, 'p'));
+  ASSERT_TRUE(
+      stamping::StampRebrander(Utf8FromPath(dir.File("bare")), Utf8FromPath(path), info, 5, error))
+      << error;
+  const std::string stamped = ReadFileBytes(path);
   for (const auto& [pad, at, byte, loads] : cases) {
     SCOPED_TRACE(at);
-    WriteFileBytes(dir.File("bare"), PeHead() + std::string(100, 'p'));
-    ASSERT_TRUE(stamping::StampRebrander(platform::Utf8FromPath(dir.File("bare")),
-                                         platform::Utf8FromPath(path), info, 5, error))
-        << error;
-    std::string bytes = ReadFileBytes(path) + std::string(pad, '\0');
+    std::string bytes = stamped + std::string(pad, '\0');
     PutLe(bytes, kEntryAt, static_cast<uint32_t>(bytes.size()));
     PutLe(bytes, kEntryAt + 4, static_cast<uint32_t>(table.size()));
     PutLe(bytes, kChecksumAt, 0xC5C5);
@@ -236,9 +252,9 @@ TEST_F(FormatsTest, SignedRebranderKeepsItsStampAndRestampingLeavesTheSignatureO
     const CRebrandInfo signedInfo(dir.File("signed"));
     EXPECT_EQ(signedInfo.Info().m_strTitle, loads ? "Signed" : "") << signedInfo.GetError();
     if (!loads) continue;
-    ASSERT_TRUE(stamping::StampRebrander(platform::Utf8FromPath(dir.File("signed")),
-                                         platform::Utf8FromPath(dir.File("restamped")), info, 6,
-                                         error, &warning));
+    ASSERT_TRUE(stamping::StampRebrander(Utf8FromPath(dir.File("signed")),
+                                         Utf8FromPath(dir.File("restamped")), info, 6, error,
+                                         &warning));
     EXPECT_NE(warning.find("sign "), std::string::npos) << warning;
     const std::string restamped = ReadFileBytes(dir.File("restamped"));
     EXPECT_EQ(restamped.substr(kChecksumAt, 4) + restamped.substr(kEntryAt, 8),

@@ -128,9 +128,7 @@ class SimulatedDisk {
     const size_t common = std::min(before.size(), after.size());
     size_t begin = 0, end = after.size();
     while (begin < common && before[begin] == after[begin]) ++begin;
-    while (after.size() <= before.size() && end > begin && before[end - 1] == after[end - 1]) {
-      --end;
-    }
+    while (after.size() <= before.size() && end > begin && before[end - 1] == after[end - 1]) --end;
     for (size_t at = begin; at < end;) {
       const size_t next = std::min(end, (at / kSector + 1) * kSector);
       m_pending.push_back({file, at, after.substr(at, next - at), std::nullopt});

@@ -20,8 +20,28 @@ using ebook::RecoverStore;
 using ebook::RecoveryOutcome;
 namespace layout = ebook::journal_layout;
 
-class JournalTest : public EBookTest {
+// The journal of a store that stopped once the journal was on the disk,
+// beside an E-Book whose program is large enough that the middle of it is not
+// read for its identity.
+class LeftJournalTest : public EBookTest {
  protected:
+  void SetUp() override {
+    EBookTest::SetUp();
+    program = std::string(3 * ebook::kIdentitySpan, 'p');
+    tableOffset = static_cast<int32_t>(program.size());
+    WriteSampleEBook();
+    // Stopped dead after the journal's flush and its folder's.
+    int flushes = 0;
+    SetIoFaultHook([&](IoOperation operation) {
+      return flushes < 2 && (flushes += operation == IoOperation::Flush, true);
+    });
+    EXPECT_FALSE(CEBookFile().StoreTable(Edited("Never stored")));
+    SetIoFaultHook({});
+    ui.messages.clear();
+    ASSERT_EQ(ReadFileBytes(EBookPath()), original);
+    journal = ReadFileBytes(JournalPath());
+    ASSERT_TRUE(JournalExists());
+  }
   // The E-Book as a store leaves it half-way: the table partly overwritten
   // and the trailer gone.
   std::string TearEBook() {
@@ -29,43 +49,26 @@ class JournalTest : public EBookTest {
     WriteFileBytes(EBookPath(), torn);
     return torn;
   }
+  std::string journal;
 };
 
 // A journal of the first format, checked byte by byte (FNV-1a), may still
 // wait beside an E-Book from an older rebrander: it rolls back as before.
-TEST_F(JournalTest, JournalOfTheFirstFormatStillRollsBack) {
+TEST_F(LeftJournalTest, JournalOfTheFirstFormatStillRollsBack) {
   ebook::CChecksum bytewise(ebook::ChecksumKind::kBytewise);
   bytewise.Add("a", 1);
   EXPECT_EQ(bytewise.Value(), 0xaf63dc4c8601ec8cu);
-  LeaveJournal();
-  ebook::CStoreJournal journal;
-  ASSERT_EQ(ebook::DecodeJournal(ReadFileBytes(JournalPath()), journal),
-            ebook::JournalRead::kWhole);
-  journal.m_nFormatVersion = 1;
+  ebook::CStoreJournal first;
+  ASSERT_EQ(ebook::DecodeJournal(journal, first), ebook::JournalRead::kWhole);
+  first.m_nFormatVersion = 1;
   const HFILE file = _lopen(EBookPath(), OF_SHARED_READ);
-  ASSERT_TRUE(ebook::IdentifyEBook(file, tableOffset, journal.m_identity, 1));
+  ASSERT_TRUE(ebook::IdentifyEBook(file, tableOffset, first.m_identity, 1));
   _lclose(file);
-  WriteFileBytes(JournalPath(), ebook::EncodeJournal(journal));
+  WriteFileBytes(JournalPath(), ebook::EncodeJournal(first));
   TearEBook();
   EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
   EXPECT_EQ(ReadFileBytes(EBookPath()), original);
 }
-
-// The journal of a store that stopped once the journal was on the disk,
-// beside an E-Book whose program is large enough that the middle of it is not
-// read for its identity.
-class LeftJournalTest : public JournalTest {
- protected:
-  void SetUp() override {
-    JournalTest::SetUp();
-    program = std::string(3 * ebook::kIdentitySpan, 'p');
-    tableOffset = static_cast<int32_t>(program.size());
-    WriteSampleEBook();
-    LeaveJournal();
-    journal = ReadFileBytes(JournalPath());
-  }
-  std::string journal;
-};
 
 TEST_F(LeftJournalTest, JournalIsNamedAfterTheEBookBesideIt) {
   EXPECT_EQ(dir.File("book.exe.rebrander-journal"), JournalPath());
@@ -95,25 +98,18 @@ TEST_F(LeftJournalTest, JournalWaitsWhileTheEBookIsInUse) {
   EXPECT_TRUE(journal == ReadFileBytes(JournalPath())) << "the journal changed";
 }
 
-class FailedRollBackTest : public LeftJournalTest,
-                           public ::testing::WithParamInterface<IoOperation> {};
-
-TEST_P(FailedRollBackTest, FailedRollBackKeepsTheJournalAndSaysSo) {
-  TearEBook();
-  SetIoFaultHook([&](IoOperation operation) { return operation != GetParam(); });
-  EXPECT_FALSE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-  SetIoFaultHook({});
-  ExpectOnlyMessage(kErrorWriting);
-  EXPECT_TRUE(journal == ReadFileBytes(JournalPath())) << "the journal changed";
+// Whichever change of the roll-back fails.
+TEST_F(LeftJournalTest, FailedRollBackKeepsTheJournalAndSaysSo) {
+  for (IoOperation failing : {IoOperation::Write, IoOperation::Truncate, IoOperation::Flush}) {
+    SCOPED_TRACE(static_cast<int>(failing));
+    TearEBook();
+    SetIoFaultHook([&](IoOperation operation) { return operation != failing; });
+    EXPECT_FALSE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
+    SetIoFaultHook({});
+    ExpectOnlyMessage(kErrorWriting);
+    EXPECT_TRUE(journal == ReadFileBytes(JournalPath())) << "the journal changed";
+  }
 }
-std::string OperationName(const ::testing::TestParamInfo<IoOperation>& info) {
-  static const char* const kNames[] = {"Write", "Flush", "Truncate", "Remove"};
-  return kNames[static_cast<int>(info.param)];
-}
-INSTANTIATE_TEST_SUITE_P(Recovery, FailedRollBackTest,
-                         ::testing::Values(IoOperation::Write, IoOperation::Truncate,
-                                           IoOperation::Flush),
-                         OperationName);
 
 // A journal that is not whole was never finished, so no store touched the
 // E-Book: every cut, every changed byte (but a higher version, which is
@@ -140,9 +136,7 @@ TEST_F(LeftJournalTest, JournalThatIsNotWholeIsDiscardedAndTheEBookLeftAlone) {
 TEST_F(LeftJournalTest, DiscardedJournalTellsTheUserTheCustomizationWasUndone) {
   WriteFileBytes(JournalPath(), "");
   EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-  ASSERT_EQ(1u, ui.messages.size());
-  EXPECT_EQ(kInterruptedUndone, ui.messages[0].text);
-  EXPECT_EQ(MessageIcon::Information, ui.messages[0].icon);
+  ExpectOnlyMessage(kInterruptedUndone, MessageIcon::Information);
 }
 
 // What proves that the E-Book is the journal's is the same file with the same
@@ -163,11 +157,8 @@ TEST_F(LeftJournalTest, JournalOfAnotherFileIsDiscardedSilently) {
       {"a new file, only its table differs", downloaded}};
   for (const auto& [what, other] : others) {
     SCOPED_TRACE(what);
-    if (other == downloaded) {
-      fs::rename(dir.File("download"), EBookPath());
-    } else {
-      WriteFileBytes(EBookPath(), other);
-    }
+    if (other == downloaded) fs::rename(dir.File("download"), EBookPath());
+    if (other != downloaded) WriteFileBytes(EBookPath(), other);
     WriteFileBytes(JournalPath(), journal);
     EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
     EXPECT_TRUE(other == ReadFileBytes(EBookPath())) << "the E-Book changed";
@@ -178,43 +169,41 @@ TEST_F(LeftJournalTest, JournalOfAnotherFileIsDiscardedSilently) {
 
 // A journal that may be the only copy of the E-Book's old bytes but cannot be
 // applied stays, and so does the E-Book; viewing goes on, customizing not.
-TEST_F(JournalTest, NewerOrUntrustedJournalIsLeftWithTheEBookAndStopsOnlyCustomizing) {
-  LeaveJournal();
-  const std::string whole = ReadFileBytes(JournalPath());
-  const Path journal = JournalPath();
-  std::string newer = whole.substr(0, layout::kVersion.end()) + "next format";
+TEST_F(LeftJournalTest, NewerOrUntrustedJournalIsLeftWithTheEBookAndStopsOnlyCustomizing) {
+  const Path place = JournalPath();
+  std::string newer = journal.substr(0, layout::kVersion.end()) + "next format";
   newer[layout::kVersion.at] = layout::kFormatVersion + 1;
   const std::function<bool()> plants[] = {
-      [&] { return WriteFileBytes(journal, newer), true; },
-      [&] { return fs::create_directory(journal); },
+      [&] { return WriteFileBytes(place, newer), true; },
+      [&] { return fs::create_directory(place); },
 #ifndef _WIN32  // MinGW's library makes no links, Wine's files carry no modes
-      [&] { return symlink(dir.File("elsewhere").c_str(), journal.c_str()) == 0; },
-      [&] { return WriteFileBytes(journal, whole), chmod(journal.c_str(), 0620) == 0; },
+      [&] { return symlink(dir.File("elsewhere").c_str(), place.c_str()) == 0; },
+      [&] { return WriteFileBytes(place, journal), chmod(place.c_str(), 0620) == 0; },
 #endif
   };
-  WriteFileBytes(dir.File("elsewhere"), whole);
+  WriteFileBytes(dir.File("elsewhere"), journal);
   const std::string torn = TearEBook();
   for (size_t i = 0; i < std::size(plants); ++i) {
     SCOPED_TRACE(i);
     ASSERT_TRUE(plants[i]());
-    const auto planted = fs::symlink_status(journal).type();
+    const auto planted = fs::symlink_status(place).type();
     EXPECT_EQ(RecoverStore(EBookPath()),
               i == 0 ? RecoveryOutcome::kNewerJournal : RecoveryOutcome::kUntrusted);
-    const std::string text = i == 0 ? kNewerJournalText : kUntrustedJournalText;
+    const std::string& text = i == 0 ? kNewerJournalText : kUntrustedJournalText;
     EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kView));
     ExpectOnlyMessage(text);
     EXPECT_FALSE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
     ExpectOnlyMessage(text);
-    EXPECT_EQ(fs::symlink_status(journal).type(), planted) << "the journal stays";
+    EXPECT_EQ(fs::symlink_status(place).type(), planted) << "the journal stays";
     EXPECT_EQ(ReadFileBytes(EBookPath()), torn);
-    fs::remove_all(journal);
+    fs::remove_all(place);
   }
 }
 
-// The journal and its folder reach the disk before the E-Book changes, the
-// E-Book before the journal goes. Whichever change fails, the E-Book is as it
-// was and no journal, descriptor or handle is left.
-TEST_F(JournalTest, StoreWhoseEveryChangeFailsInTurnLeavesTheEBookAsItWas) {
+// The place and its folder reach the disk before the E-Book changes, the
+// E-Book before the place goes. Whichever change fails, the E-Book is as it
+// was and no place, descriptor or handle is left.
+TEST_F(EBookTest, StoreWhoseEveryChangeFailsInTurnLeavesTheEBookAsItWas) {
   CVariableTable shrunk = SampleTable();
   shrunk[1].m_strValue = "x";
   const size_t handles = OpenHandleCount();

@@ -68,10 +68,7 @@ int ReportArguments(const std::vector<std::string>& words) {
   for (const std::string& word : words) lines += word + "\n";
   lines += TextFromPath(ModuleFileName()) + "\n";
   const std::string report = words[0] + ".report", done = words[0] + ".done";
-  std::FILE* out = std::fopen((report + ".new").c_str(), "wb");
-  if (!out) return 1;
-  std::fputs(lines.c_str(), out);
-  std::fclose(out);
+  if (!(std::ofstream(report + ".new", std::ios::binary) << lines)) return 1;
   std::rename((report + ".new").c_str(), report.c_str());
   for (int i = 0; i < 6000 && !std::ifstream(done); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

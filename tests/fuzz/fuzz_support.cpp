@@ -44,9 +44,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   info.m_strEBookFile = "book";
   info.m_strEBookId = "Fuzzed-Book";  // as in the seed corpora
   std::string error;
-  if (!stamping::StampRebrander(ScratchFile("bare"), ScratchFile("rebrander"), info, 3, error)) {
+  if (!stamping::StampRebrander(ScratchFile("bare"), ScratchFile("rebrander"), info, 3, error))
     Fail("cannot stamp the rebrander");
-  }
   platform::OverrideModuleFileName(ScratchFile("rebrander"));
   if (formats::GetRebrandInfo().HasError()) Fail("the stamped rebrander does not load");
   return 0;
@@ -74,7 +73,6 @@ void Fail(const char* what) {
 AllocationGuard::AllocationGuard(size_t inputSize) {
   g_allocationLimit = (size_t{64} << 10) + 16 * inputSize;
 }
-
 AllocationGuard::~AllocationGuard() {
   g_allocationLimit = 0;
 }

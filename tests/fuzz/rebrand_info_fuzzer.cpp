@@ -24,12 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (info.HasError()) return 0;
   const std::string restamped = fuzzing::ScratchFile("restamped-rebrander");
   std::string error;
-  if (!stamping::StampRebrander(path, restamped, info.Info(), info.Trailer().m_nVersion, error)) {
+  if (!stamping::StampRebrander(path, restamped, info.Info(), info.Trailer().m_nVersion, error))
     fuzzing::Fail("loaded information cannot be stamped again");
-  }
   const formats::CRebrandInfo again(restamped);
-  if (again.HasError() || Fields(info) != Fields(again)) {
+  if (again.HasError() || Fields(info) != Fields(again))
     fuzzing::Fail("stamped information loads back differently");
-  }
   return 0;
 }

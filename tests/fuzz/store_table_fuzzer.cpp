@@ -39,13 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     table.m_bRebranded |= edit == 1;
     if (!ebook.StoreTable(table)) fuzzing::Fail("a loaded table could not be stored");
-    if (fuzzing::FileExists(ebook::JournalPathFor(fuzzing::ScratchFile("book")))) {
+    if (fuzzing::FileExists(ebook::JournalPathFor(fuzzing::ScratchFile("book"))))
       fuzzing::Fail("the store left its journal");
-    }
     formats::CVariableTable again;
-    if (ebook.Validate() != valid || !ebook.LoadTable(again) || Fields(table) != Fields(again)) {
+    if (ebook.Validate() != valid || !ebook.LoadTable(again) || Fields(table) != Fields(again))
       fuzzing::Fail("the stored table loads back differently");
-    }
   }
   return 0;
 }
