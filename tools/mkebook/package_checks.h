@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "tools/mkebook/ebook_package.h"
-#include "tools/mkebook/mkebook_messages.h"
 
 namespace packing {
 
@@ -31,7 +30,5 @@ bool LooksLikeDamagedEBook(platform::HFILE file);
 // packing hides the trailer, and the buyer's first Customize would break any
 // signature that survived.
 bool IsSignedProgram(const std::string& path);
-// Its words are in mkebook_messages.h; the name stays for the checks' callers.
-inline constexpr auto& kSignedEBookWarning = mkebook_messages::kSignedEBook;
 
 }  // namespace packing
