@@ -117,10 +117,14 @@ restore() {
 trap 'restore; rm -f "$backup"' EXIT
 trap 'restore; echo "plant.sh: interrupted; the tree is as it was" >&2; exit 130' INT TERM
 
-# The failed tests' names from ctest's own list.
+# The failed tests' names from ctest's own list, in the suite's order (the
+# lowest layer first), without gtest's dump of the parameter: the first three
+# and how many more.
 failed_tests() {
   sed -n '/The following tests FAILED:/,$p' "$1" |
-    sed -nE 's/^[[:space:]]*[0-9]+ - (.*) \([^)]*\)$/\1/p' | paste -sd, | sed 's/,/, /g'
+    sed -nE 's/^[[:space:]]*[0-9]+ - (.*) \([^)]*\)$/\1/p' | sed -E 's/[[:space:]]+# GetParam\(\).*//' |
+    awk '{ if (NR <= 3) names = names (NR > 1 ? ", " : "") $0 }
+         END { if (NR > 3) names = names " and " NR - 3 " more"; printf "%s", names }'
 }
 
 run_suite() {  # LOG: builds and runs every test; 0 all passed, 1 some failed, 2 no build
