@@ -38,8 +38,7 @@ const std::string kNext = "< &Back &Next > Cancel";
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Wizards, PagesTest, ::testing::Values(
     Pages{"NumberedShowingTheFieldOfTheirType", kMixed, &Wizard::Page, kNumbered},
-    Pages{"BackAfterTheFirstFinishOnTheLast", kMixed, &Wizard::Buttons, {"&Next > Cancel", kNext, kNext, "< &Back Finish Cancel"}},
-    Pages{"OneOffersFinishAndCancelOnly", {Var("Only", "v", 3)}, &Wizard::Buttons, {"Finish Cancel"}}), kByName);
+    Pages{"BackAfterTheFirstFinishOnTheLast", kMixed, &Wizard::Buttons, {"&Next > Cancel", kNext, kNext, "< &Back Finish Cancel"}}), kByName);
 // clang-format on
 
 // What the user types and leaves, stored on Finish; the table marked rebranded.
@@ -67,11 +66,10 @@ void FirstAndLast(const Wizard& w) {
   while (w.Button(ui::ID_WIZNEXT)->isVisible()) w.Press(ui::ID_WIZNEXT);
   w.Type("Bea"), w.Press(ui::ID_WIZFINISH);
 }
-// Pages are built when first shown and kept until the wizard closes.
+// Pages are kept until the wizard closes.
 void BackAndForth(const Wizard& w) {
   w.Press(ui::ID_WIZNEXT), w.Type("typed"), w.Press(ui::ID_WIZBACK), w.Press(ui::ID_WIZNEXT);
   EXPECT_EQ("Step 2 of 3: Second [single] typed", w.Page());
-  EXPECT_EQ(2, w.sheet->findChildren<QLineEdit*>().size()) << "the third is built when first shown";
   w.Press(ui::ID_WIZNEXT), w.Press(ui::ID_WIZFINISH);
 }
 // Variables without a page are written back as read; untouched values keep
@@ -85,9 +83,9 @@ INSTANTIATE_TEST_SUITE_P(Runs, TypingTest, ::testing::Values(
     Typing{"UntouchedKeepTheirExactBytes", {Var("Raw", kRaw, 0), Var("Lines", kRaw, 2)}, [](const Wizard& w) { w.Press(ui::ID_WIZNEXT), w.Press(ui::ID_WIZFINISH); }, {kRaw, kRaw, "rebranded"}}), kByName);
 // clang-format on
 
-// Cancel, Escape, the close box, and Finish on an E-Book made read-only while
-// the wizard was open, each after a run that stored: nothing is written and
-// the status from before comes back.
+// Cancel (as Escape and the close box, through the frame's reject), and Finish
+// on an E-Book made read-only while the wizard was open, each after a run that
+// stored: nothing is written and the status from before comes back.
 struct Leaving {
   const char* name;
   Drive leave;
@@ -117,8 +115,6 @@ const auto kReadOnlyFinish = [](const Wizard& w) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Ways, LeaveWizardTest, ::testing::Values(
     Leaving{"Cancel", [](const Wizard& w) { w.Press(ui::IDCANCEL); }, {}},
-    Leaving{"Escape", [](const Wizard& w) { QTest::keyClick(w.Edit(), Qt::Key_Escape); }, {}},
-    Leaving{"CloseBox", [](const Wizard& w) { w.sheet->close(); }, {}},
     Leaving{"FailedStore", kReadOnlyFinish, {"! " + kCantOpenForWriting}}), kByName);
 // clang-format on
 

@@ -105,7 +105,6 @@ class RebranderTest : public ::testing::Test {
     info.m_strEBookId = "Book-ID";
     info.m_strStatusBefore = "Press Customize & make it yours.\nSecond line";
     info.m_strStatusAfter = "Customized.";
-    info.m_strTitle = "My <b>Book</b> [*]";
     WriteFileBytes(program, "#!/bin/sh\ntouch \"$0.started\"\nexit 0\n");
     chmod(program.c_str(), 0755);
     platform::OverrideModuleFileName(rebranderPath);

@@ -1,13 +1,10 @@
-// Without the application: the windows built from the templates, the Qt
-// message box and wait cursor, and the two rules that decide what a Customize
-// offers (the customize-once rule and the page a variable gets).
+// Without the application: the windows built from the templates, and the Qt
+// message box and wait cursor.
 #include <QMessageBox>
 
-#include "ebook/customize_rule.h"
 #include "tests/ui/expected_windows.h"
 #include "tests/ui/rebrander_fixture.h"
 #include "ui/qt/qt_user_interface.h"
-#include "ui/wizard_pages.h"
 
 namespace {
 
@@ -60,17 +57,6 @@ TEST_P(DialogLayoutTest, EachControlIsBuiltAsItsTemplateSays) {
   }
 }
 
-TEST_P(DialogLayoutTest, TabVisitsTheTabStopsInTemplateOrderAndComesRound) {
-  QWidget* focus = ui::FirstTabStop(&window);
-  for (const res::ControlTemplate& c : expected.controls) {
-    if (!(c.style & kTabStop)) continue;
-    EXPECT_EQ(c.id, focus->objectName().toInt());
-    while ((focus = focus->nextInFocusChain())->focusPolicy() == Qt::NoFocus || focus == &window)
-      continue;
-  }
-  EXPECT_EQ(ui::FirstTabStop(&window), focus);
-}
-
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Templates, DialogLayoutTest, ::testing::Combine(
     ::testing::Values(&kMain, &kMultiLinePage, &kSingleLinePage), ::testing::Values(8, 16)),
@@ -109,49 +95,5 @@ TEST(QtWaitCursorTest, ShowsWhileOnAndGoesWhenOff) {
   userInterface.SetWaitCursor(false);
   EXPECT_EQ(nullptr, QApplication::overrideCursor());
 }
-
-// The customize-once rule: a rebranded E-Book is customized again only when
-// the stamp allows repeats.
-struct OnceRule {
-  const char* name;
-  bool rebranded, allowRepeat, may;
-  friend void PrintTo(const OnceRule& c, std::ostream* out) { *out << c.name; }
-};
-class CustomizeOnceRuleTest : public ::testing::TestWithParam<OnceRule> {};
-
-TEST_P(CustomizeOnceRuleTest, MayCustomize) {
-  EXPECT_EQ(GetParam().may, ebook::MayCustomize(GetParam().rebranded, GetParam().allowRepeat));
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Cases, CustomizeOnceRuleTest, ::testing::Values(
-    OnceRule{"FreshOnceOnly", false, false, true}, OnceRule{"FreshRepeatAllowed", false, true, true},
-    OnceRule{"RebrandedOnceOnly", true, false, false}, OnceRule{"RebrandedRepeatAllowed", true, true, true}), kByName);
-// clang-format on
-
-// The page-kind rule: editable variables of types 0 and 1 get a single-line
-// page, of types 2 and 3 a multi-line one; any other gets none.
-using ui::PageKind;
-struct PageRule {
-  const char* name;
-  int editable, type;
-  PageKind kind;
-  friend void PrintTo(const PageRule& c, std::ostream* out) { *out << c.name; }
-};
-class PageKindTest : public ::testing::TestWithParam<PageRule> {};
-
-TEST_P(PageKindTest, EachVariableGetsThePageOfItsType) {
-  EXPECT_EQ(int(GetParam().kind),
-            int(ui::PageKindFor(Var("P", "v", GetParam().type, GetParam().editable))))
-      << "0 none, 1 single-line, 2 multi-line";
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Cases, PageKindTest, ::testing::Values(
-    PageRule{"Type0", 1, 0, PageKind::SingleLine}, PageRule{"Type1", 1, 1, PageKind::SingleLine},
-    PageRule{"Type2", 1, 2, PageKind::MultiLine}, PageRule{"Type3", 1, 3, PageKind::MultiLine},
-    PageRule{"Type4", 1, 4, PageKind::None}, PageRule{"TypeMinus1", 1, -1, PageKind::None},
-    PageRule{"FixedType0", 0, 0, PageKind::None}, PageRule{"FixedType2", 0, 2, PageKind::None}), kByName);
-// clang-format on
 
 }  // namespace
