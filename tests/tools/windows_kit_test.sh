@@ -77,6 +77,15 @@ same rebrander.exe mkrebrander --for-ebook book.exe -s stamp.json -e windows-125
 same rebrander.exe mkrebrander --for-ebook book.exe -s stamp.json -e windows-1252 \
   -p rebrander.exe -o rebrander.exe
 same "" mkrebrander dump rebrander.exe -e windows-1252
+# Signed as the README shows publishers: the stamp is still found before the
+# signature, by the reader the rebrander itself uses.
+cp linux.out unsigned.dump
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=Publisher -keyout key.pem \
+  -out cert.pem >/dev/null 2>&1
+osslsigncode sign -certs cert.pem -key key.pem -in linux/rebrander.exe -out signed.exe >/dev/null
+for system in linux windows; do cp signed.exe "$system/"; done
+same "" mkrebrander dump signed.exe -e windows-1252
+cmp -s unsigned.dump linux.out || fail "signing the rebrander changed the stamp it reads"
 same "" mkebook dump --field id book.exe
 for system in linux windows; do touch -d '2026-01-02 03:04:05 UTC' "$system/book.exe"; done
 same kit.zip mkrebrander bundle --ebook book.exe --title "My Book" --windows -p bare.exe -o kit
