@@ -119,10 +119,9 @@ class KitTest : public ::testing::Test {
     Pack(package, ebook);
     package.table.m_bRebranded = 1;
     Pack(package, customized);
-    // An E-Book is never to be signed, before packing or after: the signature
+    // A signed program: an E-Book is never to be signed, as the signature
     // would not hold once a rebrander writes.
     WriteFileBytes(dir.File("signed"), Signed(PortableExecutable() + std::string(100, 'p')));
-    WriteFileBytes(dir.File("signed-book"), Signed(PortableExecutable() + ReadFileBytes(ebook)));
     WriteFileBytes(good, kGoodTable);
     WriteFileBytes(stamp,
                    R"({"ebook-file":"book", "ebook-id":"B", "ebook-version":-5, "title":"T"})");
@@ -140,10 +139,6 @@ class KitTest : public ::testing::Test {
       text.replace(at, end - at + 1, name == "ebook" ? ebook : dir.File(name));
     }
     return text;
-  }
-  ProgramRun RunCase(const ToolCase& c) const {
-    if (!c.json.empty()) WriteFileBytes(dir.File("case.json"), c.json);
-    return Run(c.args);
   }
   ProgramRun Run(Args args) const {
     for (std::string& arg : args) arg = Expand(arg);

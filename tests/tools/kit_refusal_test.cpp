@@ -20,7 +20,6 @@ PackAnEBookCutShort | 1 | mkebook pack -p <cut> -t <good.json> -o <out> | - | mk
 PackOntoAFolder | 1 | mkebook pack -p <program> -t <good.json> -o <folder> | - | mkebook: <folder>: is a folder
 PackOverAReadOnlyFile | 1 | mkebook pack -p <program> -t <good.json> -o <read-only> | - | mkebook: <read-only>: Permission denied
 PackAMissingProgram | 1 | mkebook pack -p <none> -t <good.json> -o <out> | - | mkebook: <none>: No such file or directory
-PackAMissingTable | 1 | mkebook pack -p <program> -t <none> -o <out> | - | mkebook: <none>: No such file or directory
 PackAFolderAsTheProgram | 1 | mkebook pack -p <folder> -t <good.json> -o <out> | - | mkebook: <folder>: is a folder
 PackADeviceAsTheProgram | 1 | mkebook pack -p /dev/zero -t <good.json> -o <out> | - | mkebook: /dev/zero: is no plain file
 PackIntoAMissingFolder | 1 | mkebook pack -p <program> -t <good.json> -o <no/out> | - | mkebook: <no/out>: No such file or directory
@@ -33,17 +32,10 @@ VersionAString | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": 
 VersionAFraction | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 0.5} | mkebook: <case.json>: field "version" must be a 32-bit integer
 VersionBeyond32Bits | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 2147483648} | mkebook: <case.json>: field "version" must be a 32-bit integer
 OpaqueOfFiveIntegers | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "opaque": [1, 2, 3, 4, 5]} | mkebook: <case.json>: field "opaque" must be a list of six 32-bit integers
-OpaqueWithAFraction | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "opaque": [1, 2, 3, 4, 5, 6.5]} | mkebook: <case.json>: field "opaque" must be a list of six 32-bit integers
-RebrandedAFlagOfJson | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": true} | mkebook: <case.json>: field "rebranded" must be a 32-bit integer
 UnknownField | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "title": "T"} | mkebook: <case.json>: field "title" is not a known field
-VariablesMissing | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": 0} | mkebook: <case.json>: missing field "variables"
 VariablesNotAList | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": 0, "variables": {}} | mkebook: <case.json>: field "variables" must be a list
 VariableNotAnObject | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": 0, "variables": [5]} | mkebook: <case.json>: variables[0] must be an object
-VariableFieldUnknown | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": 0, "variables": [{"ident": "a", "editble": 1}]} | mkebook: <case.json>: variable "a": field "editble" is not a known field
 VariableFieldMissing | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": 0, "variables": [{"ident": "a", "prompt": "p", "value": "v", "editable": 1}]} | mkebook: <case.json>: variable "a": missing field "type"
-PromptANumber | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": 0, "variables": [{"ident": "a", "prompt": 1}]} | mkebook: <case.json>: variable "a": field "prompt" must be a string or {"base64": "..."}
-EditableAString | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": 0, "variables": [{"ident": "a", "prompt": "p", "value": "v", "editable": "1", "type": 0}]} | mkebook: <case.json>: variable "a": field "editable" must be a 32-bit integer
-TypeAFraction | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": 0, "variables": [{"ident": "a", "prompt": "p", "value": "v", "editable": 1, "type": 1.5}]} | mkebook: <case.json>: variable "a": field "type" must be a 32-bit integer
 ValueInvalidBase64 | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": 0, "variables": [{"ident": "a", "prompt": "p", "value": {"base64": "A"}}]} | mkebook: <case.json>: variable "a": field "value" holds invalid base64
 ValueWithAZeroByte | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": 0, "variables": [{"ident": "a", "prompt": "p", "value": "v\u0000w"}]} | mkebook: <case.json>: variable "a": field "value" must not hold a zero byte
 RebrandedNeitherZeroNorOne | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": 7, "variables": [{"ident": "a", "prompt": "p", "value": "v", "editable": 1, "type": 0}]} | mkebook: <case.json>: rebranded is 7; it must be 0 or 1
@@ -51,26 +43,17 @@ VersionNegative | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id":
 EditableNeitherZeroNorOne | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": 0, "variables": [{"ident": "a", "prompt": "p", "value": "v", "editable": 2, "type": 0}, {"ident": "b", "prompt": "p", "value": "v", "editable": 1, "type": 1}]} | mkebook: <case.json>: variable "a": editable is 2; it must be 0 or 1
 IdentGivenTwice | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": 0, "variables": [{"ident": "a", "prompt": "p", "value": "v", "editable": 1, "type": 0}, {"ident": "a", "prompt": "p", "value": "v", "editable": 1, "type": 0}]} | mkebook: <case.json>: variable "a" is given twice
 IdentEmpty | 1 | mkebook pack -p <program> -t <case.json> -o <out> | {"id": "x", "version": 1, "rebranded": 0, "variables": [{"ident": "", "prompt": "p", "value": "v", "editable": 1, "type": 0}]} | mkebook: <case.json>: variables[0] has an empty ident
-CheckOfATableWithAnEmptyIdent | 1 | mkebook check <case.json> | {"id": "x", "version": 1, "rebranded": 0, "variables": [{"ident": "", "prompt": "p", "value": "v", "editable": 1, "type": 0}]} | mkebook: <case.json>: variables[0] has an empty ident
 DumpOfAProgramNeverPacked | 1 | mkebook dump <program> | - | mkebook: <program>: does not end with an E-Book trailer
-SetValuesOfTheWrongType | 1 | mkebook set <ebook> --values <case.json> | {"a": 5} | mkebook: <case.json>: field "a" must be a string or {"base64": "..."}
 SetValuesNotAnObject | 1 | mkebook set <ebook> --values <case.json> | ["a"] | mkebook: <case.json>: the JSON must be an object
 SetCopiesWithABadLineWriteNone | 1 | mkebook set <ebook> --copies <case.json> -o <copies> | {"a": "one"}\n{"b": "two"} | mkebook: <case.json>: line 2: <ebook> has no variable "b"
-CheckOfASignedEBook | 1 | mkebook check <signed-book> | - | mkebook: <signed-book>: warning: is signed; do not sign E-Books: the table is rewritten by every customization, which breaks the signature (sign the rebrander instead)\nmkebook: <signed-book>: does not end with an E-Book trailer
-SetCopiesOfTheWrongType | 1 | mkebook set <ebook> --copies <case.json> -o <copies> | {"a": true} | mkebook: <case.json>: line 1: field "a" must be a string or {"base64": "..."}
-StampOntoAFolder | 1 | mkrebrander --stamp <stamp.json> --output <folder> | - | mkrebrander: <folder>: is a folder
 StampFromAnEBook | 1 | mkrebrander --stamp <stamp.json> --output <out> --program <ebook> | - | mkrebrander: <ebook>: is an E-Book, not the bare rebrander (give the rebrander as --program)
 StampFromAnotherProgram | 1 | mkrebrander --stamp <stamp.json> --output <out> --program <program> | - | mkrebrander: <program>: is not a bare rebrander program (give the rebrander as --program)
 StampDumpOfAnUnstampedProgram | 1 | mkrebrander dump <program> | - | mkrebrander: <program>: carries no stamp
-StampFieldUnknown | 1 | mkrebrander --stamp <case.json> --output <out> | {"titel": "T"} | mkrebrander: <case.json>: field "titel" is not a known field
-StampTitleANumber | 1 | mkrebrander --stamp <case.json> --output <out> | {"title": 5} | mkrebrander: <case.json>: field "title" must be a string or {"base64": "..."}
-StampVersionAString | 1 | mkrebrander --stamp <case.json> --output <out> | {"ebook-version": "3"} | mkrebrander: <case.json>: field "ebook-version" must be a 32-bit integer
 StampAllowRepeatNeitherZeroNorOne | 1 | mkrebrander --stamp <case.json> --output <out> | {"allow-repeat": 2} | mkrebrander: <case.json>: field "allow-repeat" is 2; it must be 0 or 1
 StampFileNameWithAFolder | 1 | mkrebrander --stamp <case.json> --output <out> | {"ebook-file": "sub/book"} | mkrebrander: <case.json>: field "ebook-file" must be a file name without a folder
 StampFileNameWithABackslash | 1 | mkrebrander --stamp <case.json> --output <out> | {"ebook-file": "sub\\book"} | mkrebrander: <case.json>: field "ebook-file" must be a file name without a folder
 StampIdLongerThanItsBlock | 1 | mkrebrander --stamp <case.json> --output <out> | {"ebook-id": "ééééééééééééééééééééééééééééééééé"} | mkrebrander: <case.json>: field "ebook-id" is 66 bytes long; at most 64 fit, or it matches no E-Book
 BundleIntoAnExistingPath | 1 | mkrebrander bundle --ebook <ebook> --title T --output <bad> | - | mkrebrander: <bad>: already exists
-BundleWithAMissingBare | 1 | mkrebrander bundle --ebook <ebook> --title T --output <kit> --program <none> | - | mkrebrander: <none>: No such file or directory
 BundleOfACustomizedEBook | 1 | mkrebrander bundle --ebook <customized> --title T -o <kit> -p <bare> | - | mkrebrander: <customized>: is already marked customized, and its buyers could not customize it; bundle the E-Book before customizing it, or give --force
 OptionWithoutItsValue | 2 | mkebook dump <ebook> -o | - | mkebook: --output needs a value (see --help)
 FlagWithAValue | 2 | mkebook --help=1 | - | mkebook: --help takes no value (see --help)
@@ -79,7 +62,6 @@ PackWithoutProgram | 2 | mkebook pack --table <good.json> -o <out> | - | mkebook
 DumpWithoutPath | 2 | mkebook dump | - | mkebook: dump needs a file's path (see --help)
 UnknownOption | 2 | mkebook dump <ebook> --bogus | - | mkebook: unknown option --bogus (see --help)
 DumpOfAFieldUnknown | 2 | mkebook dump <ebook> --field=size | - | mkebook: --field must be id or version (see --help)
-OperandTooMany | 2 | mkebook dump <ebook> <ebook> | - | mkebook: unexpected operand <ebook> (see --help)
 EncodingUnknown | 2 | mkebook dump <ebook> --encoding klingon | - | mkebook: unknown encoding klingon (see --help)
 StampWithoutEBookFile | 2 | mkrebrander --output <out> | - | mkrebrander: missing --ebook-file (see --help)
 StampOptionGivenTwice | 2 | mkrebrander --stamp <stamp.json> -o <out> --title a --title b | - | mkrebrander: --title given twice (see --help)

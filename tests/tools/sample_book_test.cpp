@@ -1,19 +1,11 @@
-// The sample E-Book: reading its own package, holding it open, and showing it.
-#include <fcntl.h>
+// The sample E-Book: reading its own package and showing it.
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
-#include <QTest>
 #include <cstdlib>
-#include <filesystem>
 
-#include "platform/file_io.h"
 #include "tests/support/temp_dir.h"
-#include "tools/mkebook/ebook_package.h"
 #include "tools/sample-ebook/book_text.h"
 #include "tools/sample-ebook/book_window.h"
 
@@ -27,12 +19,9 @@ class SampleBookTest : public ::testing::Test {
   TempDir dir;
   std::string program = dir.File("program"), ebook = dir.File("ebook");
 
-  void SetUp() override {
+  void SetUp() override {  // packed with the sample table, by mkebook
     WriteFileBytes(program, "stand-in program");
-    PackBook(program);
-  }
-  void PackBook(const std::string& from) {  // with the sample table, by mkebook
-    const std::string pack = MKEBOOK " pack --table '" SAMPLE_TABLE "' --program '" + from +
+    const std::string pack = MKEBOOK " pack --table '" SAMPLE_TABLE "' --program '" + program +
                              "' --output '" + ebook + "'";
     ASSERT_EQ(std::system(pack.c_str()), 0);
   }
@@ -43,24 +32,16 @@ class SampleBookTest : public ::testing::Test {
 TEST_F(SampleBookTest, ShowsItsTableOrTellsWhyNot) {
   const std::string packed = ReadFileBytes(ebook);
   const size_t tableAt = ReadFileBytes(program).size();
-  std::string error;
-  ASSERT_TRUE(packing::PackEBook(program, {}, ebook, error)) << error;
   const std::tuple<std::string, CBookSource::Status, int> cases[] = {
       {"stand-in program", CBookSource::kNoTrailer, 0},
       // A count of 8 for 7 records: none of them may be kept.
       {std::string(packed).replace(tableAt + 8, 1, "\x08"), CBookSource::kBadTable, 0},
-      // An empty table without its flag and count would read them from the trailer.
-      {ReadFileBytes(ebook).erase(tableAt + 4, 8), CBookSource::kBadTable, 0},
       {packed, CBookSource::kOk, 7}};
   for (const auto& [bytes, status, size] : cases) {
     WriteFileBytes(ebook, bytes);
     const CBookSource read(ebook);
     EXPECT_EQ(std::pair(read.GetStatus(), static_cast<int>(read.Count())), std::pair(status, size));
   }
-  // Held exclusively, as by a rebrander storing into it.
-  const platform::HFILE held = platform::_lopen(ebook, platform::OF_EXCLUSIVE_READWRITE);
-  EXPECT_EQ(CBookSource(ebook).GetStatus(), CBookSource::kCannotOpen);
-  platform::_lclose(held);
 
   const CBookSource source(ebook), none(program);
   CBookWindow window(source), noTable(none);
@@ -86,24 +67,6 @@ TEST_F(SampleBookTest, ShowsItsTableOrTellsWhyNot) {
   EXPECT_TRUE(labels.contains("No Variable Table")) << labels.join('|').toStdString();
   EXPECT_NE(ComposeBookText(none).find("no E-Book trailer"), std::string::npos);
   EXPECT_EQ(BookTitle(source) + "|" + BookTitle(none), "The Lantern at Hollow Bay|Sample E-Book");
-}
-
-// The real program (offscreen, as this test runs): once up, it holds its own file.
-TEST_F(SampleBookTest, RunningSampleEBookHoldsItsFile) {
-  // A new output takes the program's permissions; a replaced one would keep its own.
-  std::filesystem::remove(ebook);
-  PackBook(SAMPLE_EBOOK);
-  QProcess running;
-  running.start(QString::fromStdString(ebook));
-  // Someone holds a lock on it. (Opening a running program for writing fails
-  // anyway, so only the lock itself tells.)
-  const auto locked = [this] {
-    const int fd = open(ebook.c_str(), O_RDONLY | O_CLOEXEC);
-    const bool held = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0;
-    if (fd >= 0) close(fd);
-    return held;
-  };
-  EXPECT_TRUE(QTest::qWaitFor(locked, 20000));
 }
 
 }  // namespace
