@@ -49,16 +49,21 @@ struct Place {
 const Place kPlace = GetACP() == 932 ? Place{"表 books & more", "表.exe", "本表.exe"}
                                      : Place{"Книга 本 & more", "rebrander.exe", "book.exe"};
 
-// Polls `found` until it returns a window or 30 seconds have passed.
+// Polls `found` until it returns a window or 30 seconds have passed. After one
+// wait has timed out the run has failed, and later waits give up at once: a
+// fault costs one timeout, not one for every step left.
+bool waitTimedOut = false;
 HWND WaitFor(const std::function<HWND()>& found) {
-  for (const ULONGLONG deadline = GetTickCount64() + 30000; GetTickCount64() < deadline;
-       Sleep(20)) {
+  for (const ULONGLONG deadline = GetTickCount64() + 30000;
+       !waitTimedOut && GetTickCount64() < deadline; Sleep(20)) {
     if (HWND window = found()) return window;
   }
+  if (!waitTimedOut) ADD_FAILURE() << "a window did not come or go within 30 s";
+  waitTimedOut = true;
   return nullptr;
 }
 void WaitGone(HWND window) {
-  WaitFor([&] { return IsWindow(window) ? nullptr : window; });
+  WaitFor([&] { return IsWindow(window) ? nullptr : HWND_BOTTOM; });  // any window but none
 }
 
 // WM_GETTEXT, which reaches into the other process.
