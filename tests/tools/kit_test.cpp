@@ -208,6 +208,17 @@ TEST_P(KitRunTest, GoesOnAndSaysWhatItShould) {
 INSTANTIATE_TEST_SUITE_P(Kit, KitRunTest, ::testing::ValuesIn(ToolCases(kRuns)),
                          [](const auto& info) { return info.param.name; });
 
+// Stored as the rebrander will look for it: 表 in CP932 is 95 5C, the second
+// byte a backslash.
+TEST_F(KitTest, StampStoresTheEBooksFileNameInItsCodePage) {
+  const std::string japanese = dir.File("表.exe");
+  fs::copy_file(ebook, japanese);
+  const ProgramRun run = Run({"mkrebrander", "--for-ebook", japanese, "-e", "CP932", "-p", bare,
+                              "--title", "T", "-o", "<r>"});
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  EXPECT_EQ("\x95\x5C.exe", formats::CRebrandInfo(dir.File("r")).Info().m_strEBookFile);
+}
+
 // A stamp made without status texts gets texts that tell the user what to do,
 // and --help shows them.
 TEST_F(KitTest, StampWithoutStatusTextsGetsTheDefaultsHelpShows) {
@@ -253,6 +264,7 @@ TEST_P(KitSetTest, StoresTheValuesInPlaceOrNone) {
 const SetCase kSets[] = {
     {"FromTheCommandLine", 0, {"mkebook", "set", "<ebook>", "a=Hello"}, "", "Hello"},
     {"FromAValuesFileInACodePage", 0, {"mkebook", "set", "<ebook>", "--values", "<values.json>", "-e", "windows-1252"}, "", "W\xF6rld"},
+    {"OverACustomizedEBookWithForce", 1, {"mkebook", "set", "--force", "<ebook>", "a=Again"}, "", "Again"},
     {"NotOverACustomizedEBook", 1, {"mkebook", "set", "<ebook>", "a=Again"}, "mkebook: <ebook>: is already customized (give --force to customize it again)\n", "old"},
     {"NotIntoAnUnknownVariable", 0, {"mkebook", "set", "<ebook>", "a=x", "b=x"}, "mkebook: <ebook>: has no variable \"b\"\n", "old"},
     {"NotIntoAFixedVariable", 0, {"mkebook", "set", "<ebook>", "fixed=x"}, "mkebook: <ebook>: has no editable variable \"fixed\"\n", "old"},
@@ -279,6 +291,24 @@ TEST_F(KitTest, SetCopiesMakeOneCustomizedCopyALine) {
   EXPECT_TRUE(fs::exists(dir.File("out/10/my book.exe")));
   EXPECT_FALSE(fs::exists(dir.File("out/11")));
   EXPECT_EQ(before, ReadFileBytes(ebook));
+}
+
+// A full disk: the message says so, and no partial output is left. Needs a
+// small file system of its own, which only root may mount.
+TEST_F(KitTest, AFullDiskSaysSoAndLeavesNothing) {
+  const std::string small = dir.File("small");
+  fs::create_directory(small);
+  if (std::system(("mount -t tmpfs -o size=64k tmpfs '" + small + "' 2>/dev/null").c_str()) != 0) {
+    GTEST_SKIP() << "cannot mount a small file system here";
+  }
+  WriteFileBytes(dir.File("big"), std::string(200000, 'x'));
+  const ProgramRun pack = Run({"mkebook", "pack", "-p", "<big>", "-t", good, "-o", "<small/book>"});
+  const ProgramRun stamped = Run({"mkrebrander", "-s", stamp, "-p", bare, "-o", "<small/r>"});
+  const bool empty = fs::is_empty(small);
+  EXPECT_EQ(0, std::system(("umount '" + small + "'").c_str()));
+  EXPECT_EQ("mkebook: " + small + "/book: No space left on device\n", pack.err);
+  EXPECT_EQ("mkrebrander: " + small + "/r: No space left on device\n", stamped.err);
+  EXPECT_TRUE(empty) << "no partial output left";
 }
 
 }  // namespace
