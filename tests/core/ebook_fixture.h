@@ -153,20 +153,6 @@ inline std::string WriteEBook(const Path& path, const std::string& program,
   return bytes;
 }
 
-// Every change the file services are asked for, one letter each and a run of
-// writes as one ("WFFWFRF").
-struct IoRecorder {
-  IoRecorder() {
-    SetIoFaultHook([this](IoOperation operation) {
-      const char letter = "WFTR"[static_cast<int>(operation)];
-      if (letter != 'W' || !pattern.ends_with('W')) pattern += letter;
-      return true;
-    });
-  }
-  ~IoRecorder() { SetIoFaultHook({}); }
-  std::string pattern;
-};
-
 // Starts with the sample E-Book in place, its bytes in `original`, beside a
 // rebrander stamped for it that the process takes for itself.
 class EBookTest : public ::testing::Test {

@@ -46,7 +46,6 @@ const SeekCase kSeeks[] = {
     {"BeforeTheStart", -kStart - 1, FILE_CURRENT, HFILE_ERROR, kStart},
     {"PastTheLastPosition", INT32_MAX - kStart + 1, FILE_CURRENT, HFILE_ERROR, kStart},
     {"ToTheLastPosition", INT32_MAX - kStart, FILE_CURRENT, INT32_MAX, INT32_MAX},
-    {"NoSuchOrigin", 0, 3, HFILE_ERROR, kStart},
 };
 INSTANTIATE_TEST_SUITE_P(Seek, SeekTest, ::testing::ValuesIn(kSeeks),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -38,7 +38,6 @@ class LeftJournalTest : public EBookTest {
     EXPECT_FALSE(CEBookFile().StoreTable(Edited("Never stored")));
     SetIoFaultHook({});
     ui.messages.clear();
-    ASSERT_EQ(ReadFileBytes(EBookPath()), original);
     journal = ReadFileBytes(JournalPath());
     ASSERT_TRUE(JournalExists());
   }
@@ -68,27 +67,6 @@ TEST_F(LeftJournalTest, JournalOfTheFirstFormatStillRollsBack) {
   TearEBook();
   EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
   EXPECT_EQ(ReadFileBytes(EBookPath()), original);
-}
-
-TEST_F(LeftJournalTest, JournalIsNamedAfterTheEBookBesideIt) {
-  EXPECT_EQ(dir.File("book.exe.rebrander-journal"), JournalPath());
-}
-
-TEST_F(LeftJournalTest, NoStoreStartsWhileAJournalIsThere) {
-  IoRecorder io;
-  EXPECT_FALSE(CEBookFile().StoreTable(Edited("Not stored")));
-  ExpectOnlyMessage(kErrorWriting);
-  EXPECT_EQ("W", io.pattern) << "only the refused creation of the journal";
-}
-
-TEST_F(LeftJournalTest, JournalWaitsWhileTheEBookIsInUse) {
-  const std::string torn = TearEBook();
-  OtherProcess holder(OpensPlainly(EBookPath()));
-  ASSERT_TRUE(holder.Ready());
-  EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-  EXPECT_TRUE(ui.messages.empty()) << ui.messages.size() << " messages";
-  EXPECT_TRUE(torn == ReadFileBytes(EBookPath())) << "the E-Book changed";
-  EXPECT_TRUE(journal == ReadFileBytes(JournalPath())) << "the journal changed";
 }
 
 // Whichever change of the roll-back fails.

@@ -6,16 +6,6 @@
 
 #include "tests/core/ebook_fixture.h"
 
-namespace ebook {
-// Readable names in failure messages.
-void PrintTo(StoreState state, std::ostream* out) {
-  static const char* const kNames[] = {
-      "Idle",         "Saved",        "JournalWritten", "JournalFlushed", "JournalDurable",
-      "EBookWritten", "EBookFlushed", "JournalRemoved", "Stored",         "RolledBack"};
-  *out << kNames[static_cast<int>(state)];
-}
-}  // namespace ebook
-
 namespace ebook_testing {
 namespace {
 
