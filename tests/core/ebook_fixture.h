@@ -122,7 +122,6 @@ inline CEBookTrailer SampleTrailer(const std::string& id = kEBookId, int32_t ver
   trailer.SetId(id);
   return trailer;
 }
-inline constexpr size_t kIntSize = sizeof(int32_t);
 // An integer as the field stream stores it.
 inline std::string Scrambled(int32_t value) {
   const uint32_t stored = static_cast<uint32_t>(value) ^ kIntMask;

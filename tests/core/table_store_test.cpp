@@ -48,7 +48,6 @@ TEST_P(StoreStatesTest, StorePassesThroughItsStatesInOrder) {
 
 const StoreCase kStoreCases[] = {
     {"Stored", IoOperation::Write, 0, true, 8, false},
-    {"JournalNotCreated", IoOperation::Write, 1, false, 1, false},
     {"JournalNotFlushed", IoOperation::Flush, 1, false, 2, false},
     {"FolderNotFlushed", IoOperation::Flush, 2, false, 3, false},
     {"EBookNotFlushed", IoOperation::Flush, 3, false, 5, true},
