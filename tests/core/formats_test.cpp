@@ -120,7 +120,7 @@ TEST_F(FormatsTest, RebrandInfoThatCannotBeReadSaysWhy) {
 
 // Each record's fields in their order, and the table read back. A count of zero or less
 // is an empty table that replaces what was there.
-TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndReadBackUntilTheFirstFailure) {
+TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndTheTableReadsBack) {
   CEBookTrailer trailer = SampleTrailer("Book Id");
   trailer.m_nTableOffset = 1234;
   const std::string trailerBytes =
