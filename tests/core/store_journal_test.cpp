@@ -38,7 +38,6 @@ class LeftJournalTest : public EBookTest {
     EXPECT_FALSE(CEBookFile().StoreTable(Edited("Never stored")));
     SetIoFaultHook({});
     ui.messages.clear();
-    ASSERT_EQ(ReadFileBytes(EBookPath()), original);
     journal = ReadFileBytes(JournalPath());
     ASSERT_TRUE(JournalExists());
   }
@@ -68,34 +67,6 @@ TEST_F(LeftJournalTest, JournalOfTheFirstFormatStillRollsBack) {
   TearEBook();
   EXPECT_EQ(RecoverStore(EBookPath()), RecoveryOutcome::kRolledBack);
   EXPECT_EQ(ReadFileBytes(EBookPath()), original);
-}
-
-TEST_F(LeftJournalTest, JournalIsNamedAfterTheEBookBesideIt) {
-  EXPECT_EQ(dir.File("book.exe.rebrander-journal"), JournalPath());
-}
-
-TEST_F(LeftJournalTest, NoStoreStartsWhileAJournalIsThere) {
-  IoRecorder io;
-  EXPECT_FALSE(CEBookFile().StoreTable(Edited("Not stored")));
-  ExpectOnlyMessage(kErrorWriting);
-  EXPECT_EQ("W", io.pattern) << "only the refused creation of the journal";
-}
-
-TEST_F(LeftJournalTest, JournalRollsBackItsOwnEBook) {
-  TearEBook();
-  EXPECT_EQ(RecoveryOutcome::kRolledBack, RecoverStore(EBookPath()));
-  EXPECT_EQ(original, ReadFileBytes(EBookPath()));
-  EXPECT_FALSE(JournalExists());
-}
-
-TEST_F(LeftJournalTest, JournalWaitsWhileTheEBookIsInUse) {
-  const std::string torn = TearEBook();
-  OtherProcess holder(OpensPlainly(EBookPath()));
-  ASSERT_TRUE(holder.Ready());
-  EXPECT_TRUE(CEBookFile().RecoverInterruptedStore(EBookUse::kCustomize));
-  EXPECT_TRUE(ui.messages.empty()) << ui.messages.size() << " messages";
-  EXPECT_TRUE(torn == ReadFileBytes(EBookPath())) << "the E-Book changed";
-  EXPECT_TRUE(journal == ReadFileBytes(JournalPath())) << "the journal changed";
 }
 
 // Whichever change of the roll-back fails.
@@ -149,11 +120,8 @@ TEST_F(LeftJournalTest, JournalOfAnotherFileIsDiscardedSilently) {
   // Each written over the E-Book in place, but the last, which is renamed
   // over it.
   const std::pair<const char*, std::string> others[] = {
-      {"cut before the table", original.substr(0, tableOffset - 1)},
-      {"first byte", changed(0)},
       {"last byte of the head", changed(ebook::kIdentitySpan - 1)},
       {"first byte of the end", changed(2 * ebook::kIdentitySpan)},
-      {"last byte before the table", changed(program.size() - 1)},
       {"a new file, only its table differs", downloaded}};
   for (const auto& [what, other] : others) {
     SCOPED_TRACE(what);
@@ -198,38 +166,6 @@ TEST_F(LeftJournalTest, NewerOrUntrustedJournalIsLeftWithTheEBookAndStopsOnlyCus
     EXPECT_EQ(ReadFileBytes(EBookPath()), torn);
     fs::remove_all(place);
   }
-}
-
-// The place and its folder reach the disk before the E-Book changes, the
-// E-Book before the place goes. Whichever change fails, the E-Book is as it
-// was and no place, descriptor or handle is left.
-TEST_F(EBookTest, StoreWhoseEveryChangeFailsInTurnLeavesTheEBookAsItWas) {
-  CVariableTable shrunk = SampleTable();
-  shrunk[1].m_strValue = "x";
-  const size_t handles = OpenHandleCount();
-  for (const CVariableTable& table : {Edited(std::string(400, 'g')), shrunk}) {
-    int last = 0;
-    WriteFileBytes(EBookPath(), original);
-    {
-      IoRecorder io;
-      ASSERT_TRUE(CEBookFile().StoreTable(table));
-      EXPECT_EQ(io.pattern, "WFFWFRF");
-      last = io.count;
-    }
-    const std::string stored = ReadFileBytes(EBookPath());
-    for (int n = 1; n <= last; ++n) {
-      SCOPED_TRACE("failing change " + std::to_string(n) + " of " + std::to_string(last));
-      WriteFileBytes(EBookPath(), original);
-      IoRecorder io(n);
-      // The store counts once the journal is removed: the folder's flush
-      // after that cannot undo it.
-      EXPECT_EQ(CEBookFile().StoreTable(table), n == last);
-      EXPECT_TRUE(ReadFileBytes(EBookPath()) == (n == last ? stored : original));
-      EXPECT_FALSE(JournalExists());
-      if (n < last) ExpectOnlyMessage(kErrorWriting);
-    }
-  }
-  EXPECT_EQ(OpenHandleCount(), handles);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // The second process of the core tests. Each holding mode takes something,
 // writes one byte to standard output once it holds it, and keeps it until
-// killed (a minute at most). "store" stores a table, to be killed during it.
-// Started without arguments, as LaunchEBook starts a program, it reports the
-// arguments it got and its own path, and stays until told it is done.
+// killed (a minute at most). Started without arguments, as LaunchEBook starts
+// a program, it reports the arguments it got and its own path, and stays until
+// told it is done.
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -16,11 +16,8 @@
 #include <unistd.h>
 #endif
 
-#include "ebook/ebook_file.h"
-#include "formats/variable_table.h"
-#include "platform/io_faults.h"
+#include "platform/file_io.h"
 #include "platform/module_path.h"
-#include "platform/user_interface.h"
 
 namespace {
 
@@ -32,32 +29,6 @@ int HoldIfTaken(bool taken) {
   std::fflush(stdout);
   std::this_thread::sleep_for(std::chrono::seconds(60));
   return 0;
-}
-
-// Stands at the rebrander's path and stores the table read from `tablePath`
-// into its E-Book. A record is several writes: a few thousand records into the
-// E-Book's table, with thousands still to come and well past what a handle
-// gathers, it says so and waits to be killed there.
-int Store(const std::string& rebrander, const std::string& tablePath) {
-  struct Silent : IUserInterface {
-    void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
-    void SetWaitCursor(bool) override {}
-  } ui;
-  SetUserInterface(&ui);
-  OverrideModuleFileName(PathFromText(rebrander));
-  formats::CVariableTable table;
-  const HFILE file = _lopen(PathFromText(tablePath), OF_SHARED_READ);
-  if (file == HFILE_ERROR || !table.Read(file)) return 1;
-  _lclose(file);
-  int flushes = 0;
-  long writes = 0;
-  SetIoFaultHook([&](IoOperation operation) {
-    flushes += operation == IoOperation::Flush;
-    // The journal is written, flushed and its folder flushed before the E-Book.
-    if (operation == IoOperation::Write && flushes == 2 && ++writes == 30000) HoldIfTaken(true);
-    return true;
-  });
-  return ebook::CEBookFile().StoreTable(table) ? 0 : 1;
 }
 
 // Writes every argument, then the program's path as it knows it, one a line,
@@ -87,7 +58,6 @@ int main(int argc, char** argv) {
   if (mode == "plain") return HoldIfTaken(std::fopen(words.at(2).c_str(), "rb") != nullptr);
   if (mode == "lopen")
     return HoldIfTaken(_lopen(PathFromText(words.at(3)), std::stoi(words.at(2))) != HFILE_ERROR);
-  if (mode == "store") return Store(words.at(2), words.at(3));
 #ifndef _WIN32
   if (mode == "map") {  // held through a mapping alone, its descriptor closed
     const int fd = open(words.at(2).c_str(), O_RDONLY);
