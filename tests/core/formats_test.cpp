@@ -205,5 +205,29 @@ TEST_F(FormatsTest, SignedRebranderKeepsItsStampAndRestampingLeavesTheSignatureO
   EXPECT_EQ(restamped.find("certificates"), std::string::npos);
 }
 
+// Headers that are not a PE's, or a table that is not last: the file is taken
+// as unsigned, and the stamp before the would-be table is not found.
+TEST_F(FormatsTest, CertificateTableNotWhereSigningPutsItIsNoSignature) {
+  CInfoBlock info;
+  info.m_strTitle = "Signed";
+  std::string error;
+  WriteFileBytes(dir.File("bare"), PeHead() + std::string(100, 'p'));
+  ASSERT_TRUE(
+      stamping::StampRebrander(Utf8FromPath(dir.File("bare")), Utf8FromPath(path), info, 5, error))
+      << error;
+  // What is wrong, where a byte is put (npos: after the table), and the byte.
+  const std::tuple<const char*, size_t, char> cases[] = {
+      {"neither kind of optional header", 0x58, 0x0c},
+      {"no security directory", 0xC4, 4},
+      {"a table that is not last", std::string::npos, 'x'}};
+  for (const auto& [wrong, at, byte] : cases) {
+    std::string bytes = Signed(ReadFileBytes(path), 4);
+    if (at == std::string::npos) bytes += byte;
+    if (at != std::string::npos) bytes[at] = byte;
+    WriteFileBytes(dir.File("signed"), bytes);
+    EXPECT_EQ(CRebrandInfo(dir.File("signed")).Info().m_strTitle, "") << wrong;
+  }
+}
+
 }  // namespace
 }  // namespace ebook_testing

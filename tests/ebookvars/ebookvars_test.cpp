@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <set>
 
 #include "tests/core/ebook_fixture.h"
 #include "tools/ebookvars/ebv_book.h"
@@ -131,17 +130,6 @@ TEST_F(EBookVarsTest, DamagedHeaderIsRefusedBeforeTheTableIsRead) {
     EXPECT_EQ(size_t{EBV_TRAILER_SIZE}, source.largestRead) << "marker " << marker;
     ebv_unload(&book);
   }
-}
-
-TEST(EBookVarsMessages, EveryErrorHasItsOwnOneLineMessage) {
-  std::set<std::string> seen;
-  for (int code = EBV_OK; code <= EBV_ERROR_NO_MEMORY; ++code) {
-    const std::string message = ebv_error_message(static_cast<ebv_error>(code));
-    EXPECT_TRUE(seen.insert(message).second) << "repeated: " << message;
-    EXPECT_EQ(message.find('\n'), std::string::npos) << message;
-    EXPECT_EQ(message.back(), '.') << message;
-  }
-  EXPECT_EQ(seen.count(ebv_error_message(static_cast<ebv_error>(EBV_ERROR_NO_MEMORY + 1))), 0u);
 }
 
 }  // namespace
