@@ -215,15 +215,14 @@ TEST_F(FormatsTest, CertificateTableNotWhereSigningPutsItIsNoSignature) {
   ASSERT_TRUE(
       stamping::StampRebrander(Utf8FromPath(dir.File("bare")), Utf8FromPath(path), info, 5, error))
       << error;
-  // What is wrong, where a byte is put (npos: after the table), and the byte.
+  // What is wrong, where a byte is put, and the byte.
   const std::tuple<const char*, size_t, char> cases[] = {
       {"neither kind of optional header", 0x58, 0x0c},
       {"no security directory", 0xC4, 4},
-      {"a table that is not last", std::string::npos, 'x'}};
+      {"a table that is not last", kEntryAt + 4, 8}};  // its size said to be less
   for (const auto& [wrong, at, byte] : cases) {
     std::string bytes = Signed(ReadFileBytes(path), 4);
-    if (at == std::string::npos) bytes += byte;
-    if (at != std::string::npos) bytes[at] = byte;
+    bytes[at] = byte;
     WriteFileBytes(dir.File("signed"), bytes);
     EXPECT_EQ(CRebrandInfo(dir.File("signed")).Info().m_strTitle, "") << wrong;
   }

@@ -11,6 +11,7 @@
 
 #include "formats/rebrand_info.h"
 #include "tests/core/ebook_fixture.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/expected_windows.h"
 #include "tools/mkebook/ebook_package.h"
@@ -32,13 +33,6 @@ constexpr char kTitle[] = "E2E Book & Co";
 // that one '&' shows.
 constexpr char kBeforeHeld[] = "Press Customize && make it yours.";
 using res::IDC_CUSTOMIZE, res::IDC_STATUS, res::IDC_VALUE, res::IDC_VIEW_EBOOK;
-
-// The build's paths are Linux paths; Wine sees the root as drive Z:.
-platform::Path FromBuild(const char* path) {
-  std::string windows = path[0] == '/' ? std::string("Z:") + path : path;
-  for (char& c : windows) c = c == '/' ? '\\' : c;
-  return platform::PathFromUtf8(windows);
-}
 
 // Where the rebrander and its E-Book lie and what they are called (UTF-8).
 // Under code page 932 the second byte of "表" (95 5C) is a backslash; else
@@ -147,7 +141,7 @@ class RebranderEndToEnd : public ::testing::Test {
     package.table.Add(ebook_testing::Variable("dedication", "Dedication:", "For you", 1, 3));
     package.table.Add(ebook_testing::Variable("author", "Author:", "Me", 1, 1));
     std::string error;
-    ASSERT_TRUE(packing::PackEBook(platform::Utf8FromPath(FromBuild(SAMPLE_EBOOK_EXE)), package,
+    ASSERT_TRUE(packing::PackEBook(testing_support::FromBuild(SAMPLE_EBOOK_EXE), package,
                                    platform::Utf8FromPath(ebook), error))
         << error;
     formats::CInfoBlock info;
@@ -156,7 +150,7 @@ class RebranderEndToEnd : public ::testing::Test {
     info.m_strEBookId = "E2E Book 1";
     info.m_strTitle = kTitle;
     info.m_strStatusBefore = "Press Customize & make it yours.";
-    ASSERT_TRUE(stamping::StampRebrander(platform::Utf8FromPath(FromBuild(REBRANDER_EXE)),
+    ASSERT_TRUE(stamping::StampRebrander(testing_support::FromBuild(REBRANDER_EXE),
                                          platform::Utf8FromPath(At(kPlace.rebrander)), info, 4,
                                          error))
         << error;

@@ -20,19 +20,6 @@ namespace fs = std::filesystem;
 // Bytes beyond ASCII go through unchanged, in whatever code page they are.
 const std::string kPrinted = "title: A Book of One's Own\nauthor: Ren\xC3\xA9\nempty: \n";
 
-#ifdef _WIN32
-// The build's paths are Linux paths; Wine sees the root as drive Z:.
-std::string FromBuild(const char* path) {
-  std::string windows = path[0] == '/' ? std::string("Z:") + path : path;
-  for (char& c : windows) c = c == '/' ? '\\' : c;
-  return windows;
-}
-#else
-std::string FromBuild(const char* path) {
-  return path;
-}
-#endif
-
 class ExampleTest : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {

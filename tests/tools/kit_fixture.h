@@ -49,8 +49,7 @@ inline std::vector<ToolCase> ToolCases(const char* table) {
                                      {});
     columns.resize(6);
     for (size_t i = 3; i < 6; ++i) {
-      for (size_t at; (at = columns[i].find("\\n")) != std::string::npos;)
-        columns[i].replace(at, 2, "\n");
+      columns[i] = std::regex_replace(columns[i], std::regex(R"(\\n)"), "\n");
       if (i > 3 && !columns[i].empty()) columns[i] += '\n';
     }
     std::istringstream words(columns[2]);

@@ -144,10 +144,8 @@ class NoPageTest : public RebranderTest,
                    public ::testing::WithParamInterface<std::pair<bool, Texts>> {};
 
 TEST_P(NoPageTest, ShowsNoWizard) {
-  if (GetParam().first)
-    Pack({Var("Hidden", "h", 0, 0), Var("Odd", "o", 9)});
-  else
-    Pack({});
+  Pack(GetParam().first ? std::vector{Var("Hidden", "h", 0, 0), Var("Odd", "o", 9)}
+                        : std::vector<CVariable>{});
   const std::string before = ReadFileBytes(ebookPath);
   Run([&] { Customize(); });
   EXPECT_FALSE(wizardShown);
