@@ -157,17 +157,18 @@ TEST_F(FormatsTest, RecordsHaveTheirFieldsInOrderAndTheTableReadsBack) {
   }
 }
 
-// A PE32+ head as far as a signature concerns it: the new header at 0x40,
-// the security directory entry at 0xE8 and the checksum at 0x98.
-constexpr size_t kEntryAt = 0xE8, kChecksumAt = 0x98;
+// A PE32+ head as far as a signature concerns it: the new header at 0x40, the
+// optional header's magic, the checksum, the count of data directories and
+// the security directory's entry.
+constexpr size_t kMagicAt = 0x58, kChecksumAt = 0x98, kDirectoriesAt = 0xC4, kEntryAt = 0xE8;
 std::string PeHead() {
   std::string head(0x148, '\0');
   head.replace(0, 2, "MZ");
   head[0x3C] = 0x40;
   head.replace(0x40, 2, "PE");
   head[0x54] = char(240);  // the optional header's size
-  head.replace(0x58, 2, "\x0b\x02");
-  head[0xC4] = 16;  // directories
+  head.replace(kMagicAt, 2, "\x0b\x02");
+  head[kDirectoriesAt] = 16;
   return head;
 }
 // As signing leaves `program` behind `pad` zeros: a certificate table that
@@ -217,8 +218,8 @@ TEST_F(FormatsTest, CertificateTableNotWhereSigningPutsItIsNoSignature) {
       << error;
   // What is wrong, where a byte is put, and the byte.
   const std::tuple<const char*, size_t, char> cases[] = {
-      {"neither kind of optional header", 0x58, 0x0c},
-      {"no security directory", 0xC4, 4},
+      {"neither kind of optional header", kMagicAt, 0x0c},
+      {"no security directory", kDirectoriesAt, 4},
       {"a table that is not last", kEntryAt + 4, 8}};  // its size said to be less
   for (const auto& [wrong, at, byte] : cases) {
     std::string bytes = Signed(ReadFileBytes(path), 4);
