@@ -183,16 +183,22 @@ std::string Signed(std::string program, size_t pad) {
   return program + table;
 }
 
+// A rebrander of a PE head, stamped with the title "Signed" at `stamped`.
+CInfoBlock StampPeHead(const Path& bare, const Path& stamped) {
+  CInfoBlock info;
+  info.m_strTitle = "Signed";
+  std::string error;
+  WriteFileBytes(bare, PeHead() + std::string(100, 'p'));
+  EXPECT_TRUE(stamping::StampRebrander(Utf8FromPath(bare), Utf8FromPath(stamped), info, 5, error))
+      << error;
+  return info;
+}
+
 // The stamp is found before a certificate table aligned with zeros;
 // restamping leaves the table out, and the headers no longer point at it.
 TEST_F(FormatsTest, SignedRebranderKeepsItsStampAndRestampingLeavesTheSignatureOut) {
-  CInfoBlock info;
-  info.m_strTitle = "Signed";
+  const CInfoBlock info = StampPeHead(dir.File("bare"), path);
   std::string error, warning;
-  WriteFileBytes(dir.File("bare"), PeHead() + std::string(100, 'p'));
-  ASSERT_TRUE(
-      stamping::StampRebrander(Utf8FromPath(dir.File("bare")), Utf8FromPath(path), info, 5, error))
-      << error;
   WriteFileBytes(dir.File("signed"), Signed(ReadFileBytes(path), 7));
   EXPECT_EQ(CRebrandInfo(dir.File("signed")).Info().m_strTitle, "Signed");
   ASSERT_TRUE(stamping::StampRebrander(Utf8FromPath(dir.File("signed")),
@@ -209,13 +215,7 @@ TEST_F(FormatsTest, SignedRebranderKeepsItsStampAndRestampingLeavesTheSignatureO
 // Headers that are not a PE's, or a table that is not last: the file is taken
 // as unsigned, and the stamp before the would-be table is not found.
 TEST_F(FormatsTest, CertificateTableNotWhereSigningPutsItIsNoSignature) {
-  CInfoBlock info;
-  info.m_strTitle = "Signed";
-  std::string error;
-  WriteFileBytes(dir.File("bare"), PeHead() + std::string(100, 'p'));
-  ASSERT_TRUE(
-      stamping::StampRebrander(Utf8FromPath(dir.File("bare")), Utf8FromPath(path), info, 5, error))
-      << error;
+  StampPeHead(dir.File("bare"), path);
   // What is wrong, where a byte is put, and the byte.
   const std::tuple<const char*, size_t, char> cases[] = {
       {"neither kind of optional header", kMagicAt, 0x0c},
